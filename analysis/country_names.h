@@ -1,0 +1,24 @@
+// The country names the lists use, in the order the add-item dialog offers
+// them, with the two-letter codes that IP-to-country data is keyed by.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace kvn {
+
+struct CountryName {
+    std::string_view code; // ISO 3166 alpha-2, upper case
+    std::string_view name; // as country entries hold it: "AFGHANISTAN" ... "ZIMBABWE"
+};
+
+// The 220 names of the country list, in its order.
+std::span<const CountryName> countryList();
+
+// The list's name for a two-letter code (either letter case), or empty when
+// the list has no country of that code. Codes that replaced one of the
+// list's codes for the same territory ("TL" for East Timor, "RS" and "ME"
+// for Serbia and Montenegro, "UK" for the United Kingdom) give that name too.
+std::string_view countryNameForCode(std::string_view code);
+
+} // namespace kvn

@@ -1,0 +1,11 @@
+if(KVN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(KVN_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "KVN_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  # Libraries get coverage instrumentation; only the fuzz executables link libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

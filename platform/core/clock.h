@@ -1,0 +1,34 @@
+// The current time, as the system's code needs it: an OLE date (days since
+// 1899-12-30, local time) and local calendar time. Tests set the time.
+#pragma once
+
+#include <ctime>
+
+namespace kvn {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Local time now as an OLE date, with millisecond resolution.
+    virtual double nowOleDate() const = 0;
+    // Local calendar time now (the fields of std::tm, tm_isdst filled in).
+    virtual std::tm nowLocal() const = 0;
+};
+
+// The machine's clock. Safe to call from any thread.
+Clock& systemClock();
+
+// A clock that stands still at the time it was given; for tests.
+class SettableClock final : public Clock {
+public:
+    explicit SettableClock(double oleDate) : now_(oleDate) { }
+    void set(double oleDate) { now_ = oleDate; }
+    void advanceDays(double days) { now_ += days; }
+    double nowOleDate() const override { return now_; }
+    std::tm nowLocal() const override;
+
+private:
+    double now_;
+};
+
+} // namespace kvn

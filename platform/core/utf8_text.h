@@ -1,0 +1,21 @@
+// Unicode-aware text helpers for UTF-8 bytes, the system's text encoding.
+// Bytes that are not valid UTF-8 are kept as they are and compare by value,
+// so that no input is ever lost or rejected by a comparison.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kvn {
+
+// Every letter in lower case (simple Unicode case mapping).
+std::string toLowerUtf8(std::string_view text);
+
+// Whole text against whole text, ignoring letter case.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// Order of the texts in lower case, code point by code point:
+// negative when a sorts first, 0 when equal, positive when b sorts first.
+int compareIgnoringCase(std::string_view a, std::string_view b);
+
+} // namespace kvn

@@ -1,0 +1,82 @@
+// The registry: hives of keys holding typed values, as the system and its
+// add-ins store options and registrations. Key paths are written with "\"
+// between their parts ("Software\Brindlecraft\KVN"); key and value names
+// compare without regard to letter case and keep the case they were created
+// with. Every call is safe from any thread and sees the latest completed
+// write of any process.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvn::registry {
+
+enum class Hive { LocalMachine, CurrentUser, ClassesRoot };
+
+// The hive's predefined name, "HKEY_LOCAL_MACHINE" and so on; it names the
+// hive's file too ("HKEY_LOCAL_MACHINE.reg").
+std::string_view hiveName(Hive hive);
+
+// Value types, numbered as Windows numbers them.
+enum class ValueType : std::uint32_t {
+    None = 0,
+    String = 1, // REG_SZ
+    ExpandString = 2, // REG_EXPAND_SZ
+    Binary = 3, // REG_BINARY
+    Dword = 4, // REG_DWORD, 4 bytes little-endian
+    MultiString = 7, // REG_MULTI_SZ
+    Qword = 11, // REG_QWORD
+};
+
+struct Value {
+    std::uint32_t type = 0; // a ValueType, or any other number a file holds
+    std::string bytes; // raw bytes as stored; a REG_SZ holds exactly what its writer passed
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+
+    // True when the key exists (opening it for reading would succeed).
+    virtual bool keyExists(Hive hive, std::string_view path) = 0;
+    // Creates the key and any missing parents; an existing key is success.
+    virtual bool createKey(Hive hive, std::string_view path) = 0;
+    // The value, or empty when the key or the value does not exist, or when
+    // the stored value has more than maxBytes bytes.
+    virtual std::optional<Value> queryValue(
+        Hive hive, std::string_view path, std::string_view name, std::size_t maxBytes)
+        = 0;
+    // Creates the key when missing and writes the value. An empty name is the
+    // key's default value.
+    virtual bool setValue(Hive hive, std::string_view path, std::string_view name, const Value& value) = 0;
+    // False when the key or the value does not exist.
+    virtual bool deleteValue(Hive hive, std::string_view path, std::string_view name) = 0;
+    // Deletes the key with everything below it; false when it does not exist.
+    virtual bool deleteKey(Hive hive, std::string_view path) = 0;
+    // Names of the direct sub-keys and of the values, in the order they were
+    // created; empty when the key does not exist.
+    virtual std::vector<std::string> subKeyNames(Hive hive, std::string_view path) = 0;
+    virtual std::vector<std::string> valueNames(Hive hive, std::string_view path) = 0;
+};
+
+// Helpers for the two common value types.
+Value dwordValue(std::uint32_t number);
+Value stringValue(std::string_view text);
+
+// The registry folder: $KORVANE_REGISTRY when set, else
+// $XDG_CONFIG_HOME/korvane/registry (~/.config/korvane/registry).
+std::string defaultRegistryFolder();
+
+// The registry kept as one ".reg" text file per hive in the folder; the folder
+// is created (0700) on the first write.
+std::unique_ptr<Registry> openFileRegistry(const std::string& folder);
+
+// The process's registry, opened on the default folder on first use.
+Registry& processRegistry();
+
+} // namespace kvn::registry

@@ -1,0 +1,38 @@
+#include "tests/support/scripted_ui.h"
+
+#include <gtest/gtest.h>
+
+namespace kvn::testing {
+
+ScriptedUi::~ScriptedUi()
+{
+    for (const Expected& missing : expected_)
+        ADD_FAILURE() << "The message box \"" << missing.caption << "\" was expected but never shown";
+}
+
+ScriptedUi& ScriptedUi::expect(std::string caption, MessageAnswer answer)
+{
+    expected_.push_back({std::move(caption), answer});
+    return *this;
+}
+
+MessageAnswer ScriptedUi::showMessage(const MessageRequest& request)
+{
+    shown_.push_back(request);
+    if (expected_.empty()) {
+        ADD_FAILURE() << "Unexpected message box \"" << request.caption << "\": " << request.text;
+        return defaultAnswer(request);
+    }
+    const Expected next = expected_.front();
+    expected_.pop_front();
+    EXPECT_EQ(next.caption, request.caption) << "with the text: " << request.text;
+    return next.answer;
+}
+
+bool ScriptedUi::openWithShell(const std::string& fileOrAddress, const std::string&)
+{
+    opened_.push_back(fileOrAddress);
+    return shellOpenSucceeds_;
+}
+
+} // namespace kvn::testing

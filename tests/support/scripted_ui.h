@@ -1,0 +1,40 @@
+// A Ui for tests: it expects the message boxes in the order the test scripted
+// them, gives the scripted answers, and records everything shown. An
+// unexpected box, or a scripted one that never came, fails the test.
+#pragma once
+
+#include "platform/core/ui.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace kvn::testing {
+
+class ScriptedUi final : public Ui {
+public:
+    ~ScriptedUi() override;
+
+    // The next box must have this caption; it is answered with `answer`.
+    ScriptedUi& expect(std::string caption, MessageAnswer answer);
+
+    MessageAnswer showMessage(const MessageRequest& request) override;
+    bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
+
+    const std::vector<MessageRequest>& shown() const { return shown_; }
+    const std::vector<std::string>& opened() const { return opened_; }
+    // What openWithShell answers (true unless the test says otherwise).
+    void setShellOpenSucceeds(bool succeeds) { shellOpenSucceeds_ = succeeds; }
+
+private:
+    struct Expected {
+        std::string caption;
+        MessageAnswer answer;
+    };
+    std::deque<Expected> expected_;
+    std::vector<MessageRequest> shown_;
+    std::vector<std::string> opened_;
+    bool shellOpenSucceeds_ = true;
+};
+
+} // namespace kvn::testing

@@ -1,0 +1,28 @@
+// A fresh private folder under $TMPDIR for one test, removed with everything
+// in it when the test ends.
+#pragma once
+
+#include <string>
+
+namespace kvn::testing {
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // path() + "/" + name
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Small file helpers for tests.
+std::string readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& bytes);
+
+} // namespace kvn::testing

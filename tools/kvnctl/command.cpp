@@ -1,0 +1,29 @@
+#include "tools/kvnctl/command.h"
+
+#include "platform/core/xdg_paths.h"
+
+#include <ostream>
+
+namespace kvn::kvnctl {
+
+std::unique_ptr<Printer> CommandContext::takePrinter()
+{
+    return arguments.takeFlag("--json") ? makeJsonPrinter(out) : makeTextPrinter(out);
+}
+
+std::string CommandContext::installDir() const
+{
+    if (options.installDir)
+        return *options.installDir;
+    return defaultInstallDir();
+}
+
+std::string CommandContext::dataFolder() const { return installDir() + "/" + options.profile; }
+
+int CommandContext::fail(const std::string& message) const
+{
+    err << "kvnctl: " << message << '\n';
+    return exitFileError;
+}
+
+} // namespace kvn::kvnctl

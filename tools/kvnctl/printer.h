@@ -1,0 +1,47 @@
+// What a kvnctl command shows, written once and printed as text or as JSON.
+// Commands describe their result as nested maps and lists of plain values;
+// the printer decides the layout, so no command formats text itself.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string_view>
+
+namespace kvn::kvnctl {
+
+class Printer {
+public:
+    virtual ~Printer() = default;
+
+    virtual void beginMap() = 0;
+    virtual void endMap() = 0;
+    virtual void beginList() = 0;
+    virtual void endList() = 0;
+    // Inside a map, the name of the next value.
+    virtual void key(std::string_view name) = 0;
+
+    virtual void string(std::string_view text) = 0;
+    virtual void integer(std::int64_t number) = 0;
+    virtual void number(double number) = 0;
+    virtual void boolean(bool value) = 0;
+    virtual void null() = 0;
+
+    // Ends the document (a final newline).
+    virtual void finish() = 0;
+
+    // Shorthands for a key with its value.
+    void field(std::string_view name, std::string_view text) { key(name), string(text); }
+    void field(std::string_view name, const char* text) { key(name), string(text); }
+    void field(std::string_view name, std::int64_t value) { key(name), integer(value); }
+    void field(std::string_view name, int value) { key(name), integer(value); }
+    void field(std::string_view name, double value) { key(name), number(value); }
+    void field(std::string_view name, bool value) { key(name), boolean(value); }
+};
+
+// "key: value" lines, nested maps and lists indented; for people.
+std::unique_ptr<Printer> makeTextPrinter(std::ostream& out);
+// One JSON document; bytes that are not UTF-8 are written as \u00XX.
+std::unique_ptr<Printer> makeJsonPrinter(std::ostream& out);
+
+} // namespace kvn::kvnctl
