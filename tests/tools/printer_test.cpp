@@ -1,0 +1,94 @@
+#include "tools/kvnctl/arguments.h"
+#include "tools/kvnctl/printer.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace kvn::kvnctl {
+namespace {
+
+// One document, written to both printers by the same calls.
+void describeEntries(Printer& printer)
+{
+    printer.beginMap();
+    printer.field("count", 2);
+    printer.key("entries");
+    printer.beginList();
+    printer.beginMap();
+    printer.field("value", "Jörg \"J\"");
+    printer.field("isWhite", true);
+    printer.endMap();
+    printer.beginMap();
+    printer.field("value", std::string_view("\xff\n", 2));
+    printer.field("when", 0.5);
+    printer.endMap();
+    printer.endList();
+    printer.key("empty");
+    printer.beginList();
+    printer.endList();
+    printer.endMap();
+    printer.finish();
+}
+
+TEST(JsonPrinter, WritesOneValidDocument)
+{
+    std::ostringstream out;
+    describeEntries(*makeJsonPrinter(out));
+    EXPECT_EQ(out.str(),
+        "{\n"
+        "  \"count\": 2,\n"
+        "  \"entries\": [\n"
+        "    {\n"
+        "      \"value\": \"Jörg \\\"J\\\"\",\n"
+        "      \"isWhite\": true\n"
+        "    },\n"
+        "    {\n"
+        "      \"value\": \"\\u00ff\\n\",\n"
+        "      \"when\": 0.5\n"
+        "    }\n"
+        "  ],\n"
+        "  \"empty\": []\n"
+        "}\n");
+}
+
+TEST(TextPrinter, WritesIndentedKeyValueLines)
+{
+    std::ostringstream out;
+    describeEntries(*makeTextPrinter(out));
+    EXPECT_EQ(out.str(),
+        "count: 2\n"
+        "entries:\n"
+        "  - value: Jörg \"J\"\n"
+        "    isWhite: yes\n"
+        "  - value: \xff\n\n"
+        "    when: 0.5\n"
+        "empty:\n");
+}
+
+TEST(Arguments, TakesOptionsWhereverTheyStand)
+{
+    Arguments arguments({"add", "--white", "address", "a@b.c", "--name=A B", "--to", "1.2.3.4"});
+    EXPECT_TRUE(arguments.takeFlag("--white"));
+    EXPECT_FALSE(arguments.takeFlag("--black"));
+    EXPECT_EQ(arguments.takeOption("--name"), "A B");
+    EXPECT_EQ(arguments.takeOption("--to"), "1.2.3.4");
+    EXPECT_EQ(arguments.takeWord("a command"), "add");
+    EXPECT_EQ(arguments.takeWord("KIND"), "address");
+    EXPECT_EQ(arguments.takeWord("VALUE"), "a@b.c");
+    EXPECT_NO_THROW(arguments.expectNoMore());
+    EXPECT_THROW(arguments.takeWord("VALUE"), UsageError);
+}
+
+TEST(Arguments, RefusesWhatNoCommandTook)
+{
+    Arguments unknown({"--colour", "x"});
+    EXPECT_THROW(unknown.expectNoMore(), UsageError);
+    Arguments missingValue({"--to"});
+    EXPECT_THROW(missingValue.takeOption("--to"), UsageError);
+    Arguments standardInput({"-", "-1.5"});
+    EXPECT_EQ(standardInput.takeWord("FILE"), "-");
+    EXPECT_EQ(standardInput.takeWord("NUMBER"), "-1.5");
+}
+
+} // namespace
+} // namespace kvn::kvnctl
