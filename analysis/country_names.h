@@ -16,9 +16,10 @@ struct CountryName {
 std::span<const CountryName> countryList();
 
 // The list's name for a two-letter code (either letter case), or empty when
-// the list has no country of that code. Codes that replaced one of the
-// list's codes for the same territory ("TL" for East Timor, "RS" and "ME"
-// for Serbia and Montenegro, "UK" for the United Kingdom) give that name too.
+// the list has no country of that code. Codes that stand for the same
+// territory as one of the list's codes ("TL" beside the list's "TP" for East
+// Timor, "RS" and "ME" for Serbia and Montenegro, "UK" for the United
+// Kingdom, "FX" for metropolitan France) give that name too.
 std::string_view countryNameForCode(std::string_view code);
 
 } // namespace kvn

@@ -8,11 +8,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace kvn {
+class FileSystem;
+}
 
 namespace kvn::registry {
 
@@ -74,7 +79,29 @@ std::string defaultRegistryFolder();
 
 // The registry kept as one ".reg" text file per hive in the folder; the folder
 // is created (0700) on the first write.
+//
+// The files are HKEY_LOCAL_MACHINE.reg, HKEY_CURRENT_USER.reg and
+// HKEY_CLASSES_ROOT.reg, written 0600. A person may edit them; each call reads
+// a hive afresh only when its file changed since the last read. Writes take
+// the folder's lock (across processes), re-read the file, change it and
+// replace it atomically, so that no process loses another's write. Names of
+// keys and values may not hold control characters (a write with one fails).
+//
+// A hive file with lines that cannot be read: every well-formed key and value
+// is used, the first bad line is reported once, and before the first write
+// (which drops those lines) the original is kept as NAME.reg.bad beside it;
+// the write fails when that copy cannot be made. A hive file that cannot be
+// read at all (no access) reads as empty, and writes to it fail.
 std::unique_ptr<Registry> openFileRegistry(const std::string& folder);
+
+// Told each problem with a hive file, as one sentence naming the file.
+using ProblemReporter = std::function<void(const std::string& message)>;
+
+struct FileRegistryOptions {
+    FileSystem* files = nullptr; // the file system for writes; null is the real one
+    ProblemReporter reportProblem; // empty writes to standard error
+};
+std::unique_ptr<Registry> openFileRegistry(const std::string& folder, FileRegistryOptions options);
 
 // The process's registry, opened on the default folder on first use.
 Registry& processRegistry();

@@ -1,6 +1,6 @@
 #include "tools/kvnctl/command.h"
 
-#include "platform/core/xdg_paths.h"
+#include "lists/settings.h"
 
 #include <ostream>
 
@@ -15,7 +15,7 @@ std::string CommandContext::installDir() const
 {
     if (options.installDir)
         return *options.installDir;
-    return defaultInstallDir();
+    return readInstallDir();
 }
 
 std::string CommandContext::dataFolder() const { return installDir() + "/" + options.profile; }

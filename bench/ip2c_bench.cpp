@@ -1,0 +1,102 @@
+// findCountry on a database of 200,000 ranges through the real SQLite3 ODBC
+// driver: an address inside a range and one in a gap between two ranges.
+#include "analysis/ip2c_lookup.h"
+#include "lists/registry_root.h"
+#include "platform/odbc/odbc.h"
+#include "tools/ip2c-build/database_writer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+
+using namespace kvn;
+
+constexpr std::uint32_t rangeCount = 200000;
+constexpr std::uint32_t stride = 21474; // 200,000 ranges spread over the IPv4 space
+constexpr std::uint32_t rangeSize = 16000; // leaves a gap of 5,474 addresses after each range
+
+// A folder with IP2C.mdb, odbc.ini and a registry, made once for all runs.
+class BenchSetup {
+public:
+    BenchSetup()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kvn-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot create a temporary folder");
+        folder_ = pattern;
+        setenv("ODBCINI", (folder_ + "/odbc.ini").c_str(), 1);
+        registry_ = registry::openFileRegistry(folder_ + "/registry");
+        setRegistryRoot(productRegistryRoot(registry_.get()));
+
+        ip2c::IpRanges ranges;
+        for (std::uint32_t i = 0; i < rangeCount; ++i)
+            ranges.push_back({i * stride, i * stride + rangeSize, "DE", "DEU", i % 2 ? "GERMANY" : "FRANCE", i + 1});
+        if (!ip2c::writeIp2cDatabase(ip2cDatabasePath(folder_), std::move(ranges), "bench", "bench", nullptr).ok())
+            throw std::runtime_error("cannot build the database");
+
+        lookup_ = std::make_unique<Ip2cLookup>(odbc::realOdbc(), ui_, folder_, "Default");
+        lookup_->openIp2cDatabase(true);
+        if (!lookup_->isOpen())
+            throw std::runtime_error("cannot open the database");
+        lists_.sequence(ListKind::Country, true).push_back(ListEntry(7, "France", "", 0, "2024.01.01", ""));
+        lists_.sequence(ListKind::Country, false).push_back(ListEntry(7, "Germany", "", 0, "2024.01.01", ""));
+    }
+    ~BenchSetup()
+    {
+        lookup_.reset();
+        setRegistryRoot(productRegistryRoot());
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    LookupResult find(std::uint32_t ip, std::string& country)
+    {
+        int index = -1;
+        return lookup_->findCountry(lists_, true, ip, index, country);
+    }
+
+private:
+    std::string folder_;
+    std::unique_ptr<registry::Registry> registry_;
+    ConsoleUi ui_;
+    FilterLists lists_;
+    std::unique_ptr<Ip2cLookup> lookup_;
+};
+
+BenchSetup& setup()
+{
+    static BenchSetup instance;
+    return instance;
+}
+
+void runLookups(benchmark::State& state, std::uint32_t ip, LookupResult expected)
+{
+    std::string country;
+    if (setup().find(ip, country) != expected) {
+        state.SkipWithError("unexpected lookup result");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(setup().find(ip, country));
+        benchmark::DoNotOptimize(country.data());
+    }
+}
+
+void BM_FindCountryInsideARange(benchmark::State& state)
+{
+    runLookups(state, 100001 * stride + rangeSize / 2, LookupResult::InOtherList);
+}
+
+void BM_FindCountryInAGap(benchmark::State& state)
+{
+    runLookups(state, 100000 * stride + rangeSize + 2000, LookupResult::NoKey);
+}
+
+BENCHMARK(BM_FindCountryInsideARange)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FindCountryInAGap)->Repetitions(5)->ReportAggregatesOnly(true);
+
+} // namespace

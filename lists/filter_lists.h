@@ -1,0 +1,95 @@
+// The white and black lists in memory: twelve sequences (one per kind and
+// polarity) and, per polarity, the FirstCharIndex that makes address look-ups
+// fast.
+//
+// The index is a text with one byte per Address entry of its polarity: byte i
+// is the first byte of entry i's address (0 for an empty address). Addresses
+// sharing a first byte stand together, so a look-up searches the index for
+// the first and last occurrence of the byte and compares whole addresses only
+// within that run. Look-ups stay correct when the runs are not contiguous;
+// they only compare more entries. Every change to an Address sequence keeps
+// the index in step: addressInsertPosition before an insertion,
+// removeIndexChar after a removal, rebuildAddressIndexes after bulk appends.
+#pragma once
+
+#include "lists/list_entry.h"
+#include "lists/list_kind.h"
+#include "lists/lookup_result.h"
+#include "platform/core/clock.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvn {
+
+using ListSequence = std::vector<ListEntry>;
+
+class FilterLists {
+public:
+    ListSequence& sequence(ListKind kind, bool white);
+    const ListSequence& sequence(ListKind kind, bool white) const;
+
+    std::string& firstCharIndex(bool white) { return white ? whiteIndex_ : blackIndex_; }
+    const std::string& firstCharIndex(bool white) const { return white ? whiteIndex_ : blackIndex_; }
+
+    // Empties all twelve sequences and both indexes.
+    void clear();
+
+    // The probe's extra is the address (lower case by construction). NoKey
+    // for an empty address; else InAskedList, InOtherList or NotFound.
+    LookupMatch findAddress(const ListEntry& probe, bool askWhite) const;
+
+    // The domain is the text after the address's last "@" (the whole text
+    // without one), compared exactly with each Domain entry's value:
+    // DomainInAskedList, DomainInOtherList or NotFound. No suffix matching.
+    LookupMatch findDomain(std::string_view address, bool askWhite) const;
+
+    // The white ranges are scanned first whatever the polarity asked for,
+    // then the black ones; bounds are inclusive.
+    LookupMatch findIpRange(std::uint32_t ip, bool askWhite) const;
+
+    // The list half of the country check: NotFound when both Country
+    // sequences are empty, NoKey when no country name is known (empty), else
+    // the white then the black sequence, names compared ignoring case.
+    LookupMatch findCountry(std::string_view countryName, bool askWhite) const;
+
+    // Puts the address's first byte into the index and returns where the
+    // caller inserts the new Address entry into the sequence: the entry's
+    // place, ignoring case, inside the run of its first byte. Bytes order as
+    // signed 8-bit values, so bytes from 0x80 up come before ASCII.
+    static int addressInsertPosition(std::string& index, std::string_view address, const ListSequence& sequence);
+
+    // Removes the first occurrence of the byte from the index; its position,
+    // or -1 (index unchanged) when absent.
+    static int removeIndexChar(std::string& index, char byte);
+
+    // The entry decided an e-mail: one more received, last received today.
+    static void recordMatch(ListSequence& sequence, int position, const Clock& clock);
+
+    // Both indexes anew from the Address sequences, after bulk appends.
+    void rebuildAddressIndexes();
+
+    // The first byte of an address as the index stores it.
+    static char indexByteOf(std::string_view address) { return address.empty() ? '\0' : address.front(); }
+
+private:
+    static std::size_t slot(ListKind kind, bool white);
+    // Position of the address in one polarity's Address sequence, or -1.
+    int findAddressIn(std::string_view address, bool white) const;
+
+    std::array<ListSequence, 12> sequences_;
+    std::string whiteIndex_;
+    std::string blackIndex_;
+};
+
+// Inserts a new Address entry at its place, keeping the index in step.
+// Returns the position it went to.
+int insertAddressEntry(FilterLists& lists, bool white, ListEntry entry);
+
+// Removes an entry at a position; for an Address entry the index too.
+void removeEntry(FilterLists& lists, ListKind kind, bool white, int position);
+
+} // namespace kvn

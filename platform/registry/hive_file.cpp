@@ -1,0 +1,149 @@
+// Hive files on the POSIX file system: identity, reading, locking, copies.
+#include "platform/registry/hive_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kvn::registry {
+namespace {
+
+// A hive is a text file of options; anything this big is not one of ours.
+constexpr std::int64_t largestHive = 64 * 1024 * 1024;
+
+FileIdentity identityOf(const struct stat& info)
+{
+    FileIdentity identity;
+    identity.exists = true;
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.inode = static_cast<std::uint64_t>(info.st_ino);
+    identity.size = static_cast<std::int64_t>(info.st_size);
+    identity.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    identity.changedNs = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec;
+    return identity;
+}
+
+std::string describe(const std::string& what, const std::string& path, int error)
+{
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+} // namespace
+
+std::optional<FileIdentity> identityAt(const std::string& path)
+{
+    struct stat info { };
+    if (::stat(path.c_str(), &info) == 0)
+        return S_ISREG(info.st_mode) ? std::optional(identityOf(info)) : std::nullopt;
+    if (errno == ENOENT)
+        return FileIdentity{};
+    return std::nullopt;
+}
+
+HeldFile::~HeldFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+HeldFile& HeldFile::operator=(HeldFile&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+HiveSnapshot readHiveFile(const std::string& path)
+{
+    HiveSnapshot snapshot;
+    HeldFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.fd() < 0) {
+        if (errno != ENOENT)
+            snapshot.status = Status::failure(describe("Cannot open", path, errno));
+        return snapshot;
+    }
+    struct stat info { };
+    if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        snapshot.status = Status::failure("Not a readable file: " + path);
+        return snapshot;
+    }
+    if (info.st_size > largestHive) {
+        snapshot.status = Status::failure("Too large to be a registry file: " + path);
+        return snapshot;
+    }
+    snapshot.identity = identityOf(info);
+    snapshot.bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t got = 0;
+    while (got < snapshot.bytes.size()) {
+        const ssize_t n
+            = ::pread(file.fd(), snapshot.bytes.data() + got, snapshot.bytes.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            snapshot.status = Status::failure(describe("Cannot read", path, errno));
+            snapshot.bytes.clear();
+            return snapshot;
+        }
+        if (n == 0)
+            break; // shortened while being read: what was there is what was read
+        got += static_cast<std::size_t>(n);
+    }
+    snapshot.bytes.resize(got);
+    snapshot.held = std::move(file);
+    return snapshot;
+}
+
+std::optional<FolderLock> FolderLock::acquire(const std::string& folder, std::string& error)
+{
+    const std::string path = folder + "/" + std::string(fileName);
+    HeldFile file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (file.fd() < 0) {
+        error = describe("Cannot open the lock file", path, errno);
+        return std::nullopt;
+    }
+    while (::flock(file.fd(), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            error = describe("Cannot lock", path, errno);
+            return std::nullopt;
+        }
+    }
+    return FolderLock(std::move(file));
+}
+
+Status ensureFolderPath(FileSystem& files, const std::string& folder)
+{
+    if (folder.empty() || files.isFolder(folder))
+        return Status::success();
+    const std::size_t slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+        if (Status parent = ensureFolderPath(files, folder.substr(0, slash)); !parent.ok())
+            return parent;
+    }
+    return files.ensurePrivateFolder(folder);
+}
+
+Status keepUnreadableCopy(FileSystem& files, const std::string& hivePath, std::string_view bytes)
+{
+    const std::string base = hivePath + ".bad";
+    for (int number = 0; number < 1000; ++number) {
+        const std::string path = number == 0 ? base : base + "." + std::to_string(number);
+        const FileContents existing = files.readFile(path, static_cast<std::size_t>(largestHive));
+        if (!existing.status.ok())
+            continue;
+        if (existing.existed && existing.bytes != bytes)
+            continue;
+        if (existing.existed)
+            return Status::success();
+        return files.replaceFile(path, bytes);
+    }
+    return Status::failure("No free name for a copy of " + hivePath);
+}
+
+} // namespace kvn::registry

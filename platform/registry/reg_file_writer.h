@@ -1,0 +1,19 @@
+// Writes a hive in the registry export format, the form the reader reads and
+// a person can edit: every key as a section in the order the keys were made,
+// each value in its plainest form, and the comments where they stood.
+#pragma once
+
+#include "platform/registry/hive_tree.h"
+
+#include <string>
+#include <string_view>
+
+namespace kvn::registry {
+
+// The file text: UTF-8, LF line ends. A REG_SZ is written as "text" when its
+// bytes are UTF-8 without control characters, and a REG_DWORD of four bytes as
+// dword:; any other value as hex(N): bytes, so that every value reads back
+// with exactly the type and bytes it had.
+std::string writeHive(const HiveTree& tree, std::string_view hiveName);
+
+} // namespace kvn::registry

@@ -1,0 +1,222 @@
+// The file registry over a real registry folder: operations, names, files,
+// other writers, broken and unreadable hives, failing writes.
+#include "platform/core/file_system.h"
+#include "platform/registry/registry.h"
+
+#include "tests/support/temp_folder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace kvn::registry {
+namespace {
+
+using testing::readWholeFile;
+using testing::TempFolder;
+using testing::writeWholeFile;
+
+constexpr Hive hklm = Hive::LocalMachine;
+
+int modeOf(const std::string& path)
+{
+    struct stat info { };
+    ::stat(path.c_str(), &info);
+    return static_cast<int>(info.st_mode & 0777);
+}
+
+std::string stringAt(Registry& registry, std::string_view path, std::string_view name)
+{
+    const std::optional<Value> value = registry.queryValue(hklm, path, name, 1024);
+    return value ? value->bytes : "<missing>";
+}
+
+struct Problems {
+    std::vector<std::string> messages;
+    FileRegistryOptions options()
+    {
+        FileRegistryOptions options;
+        options.reportProblem = [this](const std::string& message) { messages.push_back(message); };
+        return options;
+    }
+};
+
+TEST(FileRegistry, KeysAndValuesComeAndGo)
+{
+    TempFolder folder;
+    const auto registry = openFileRegistry(folder.path());
+
+    EXPECT_FALSE(registry->keyExists(hklm, "Software\\KVN"));
+    EXPECT_TRUE(registry->keyExists(hklm, ""));
+    EXPECT_TRUE(registry->createKey(hklm, "Software\\KVN\\Default"));
+    EXPECT_TRUE(registry->createKey(hklm, "Software\\KVN\\Default"));
+    EXPECT_TRUE(registry->keyExists(hklm, "Software\\KVN"));
+
+    EXPECT_TRUE(registry->setValue(hklm, "Software\\KVN\\Other", "B", stringValue("b")));
+    EXPECT_TRUE(registry->setValue(hklm, "Software\\KVN\\Other", "A", dwordValue(7)));
+    EXPECT_EQ(registry->subKeyNames(hklm, "Software\\KVN"), (std::vector<std::string>{"Default", "Other"}));
+    EXPECT_EQ(registry->valueNames(hklm, "Software\\KVN\\Other"), (std::vector<std::string>{"B", "A"}));
+    EXPECT_EQ(registry->queryValue(hklm, "Software\\KVN\\Other", "A", 4)->bytes, dwordValue(7).bytes);
+    EXPECT_FALSE(registry->queryValue(hklm, "Software\\KVN\\Other", "B", 0)) << "larger than the caller's limit";
+
+    EXPECT_TRUE(registry->deleteValue(hklm, "Software\\KVN\\Other", "B"));
+    EXPECT_FALSE(registry->deleteValue(hklm, "Software\\KVN\\Other", "B"));
+    EXPECT_FALSE(registry->deleteValue(hklm, "Software\\Missing", "B"));
+    EXPECT_TRUE(registry->deleteKey(hklm, "Software\\KVN"));
+    EXPECT_FALSE(registry->keyExists(hklm, "Software\\KVN\\Other"));
+    EXPECT_FALSE(registry->deleteKey(hklm, "Software\\KVN"));
+    EXPECT_FALSE(registry->deleteKey(hklm, ""));
+    EXPECT_TRUE(registry->subKeyNames(hklm, "Software\\KVN").empty());
+
+    EXPECT_FALSE(registry->setValue(hklm, "Software\\Bad\nKey", "x", dwordValue(1)));
+    EXPECT_FALSE(registry->setValue(hklm, "Software", "bad\rname", dwordValue(1)));
+}
+
+TEST(FileRegistry, NamesIgnoreCaseAndKeepTheCaseTheyWereCreatedWith)
+{
+    TempFolder folder;
+    const auto registry = openFileRegistry(folder.path());
+    ASSERT_TRUE(registry->setValue(hklm, "Software\\Brindlecraft", "StartUp", dwordValue(1)));
+    ASSERT_TRUE(registry->setValue(hklm, "SOFTWARE\\brindlecraft\\\xC3\x89T\xC3\x89", "startup", dwordValue(2)));
+    ASSERT_TRUE(registry->setValue(hklm, "software\\BRINDLECRAFT", "STARTUP", dwordValue(3)));
+
+    EXPECT_EQ(registry->subKeyNames(hklm, ""), std::vector<std::string>{"Software"});
+    EXPECT_EQ(registry->valueNames(hklm, "software\\brindlecraft"), std::vector<std::string>{"StartUp"});
+    EXPECT_EQ(registry->queryValue(hklm, "Software\\Brindlecraft", "startUP", 4)->bytes, dwordValue(3).bytes);
+    EXPECT_TRUE(registry->keyExists(hklm, "software\\brindlecraft\\\xC3\xA9t\xC3\xA9"));
+    EXPECT_TRUE(registry->keyExists(hklm, "\\Software\\\\Brindlecraft\\"));
+}
+
+TEST(FileRegistry, HivesArePrivateFilesAPersonCanRead)
+{
+    TempFolder folder;
+    const std::string registryFolder = folder / "config/korvane/registry";
+    const auto registry = openFileRegistry(registryFolder);
+    EXPECT_FALSE(std::filesystem::exists(registryFolder)) << "nothing is made before the first write";
+    EXPECT_FALSE(registry->keyExists(hklm, "Software"));
+
+    ASSERT_TRUE(registry->setValue(hklm, "Software\\Brindlecraft\\KVN", "Install_Dir", stringValue("/opt/kvn")));
+    ASSERT_TRUE(registry->setValue(Hive::CurrentUser, "Software\\ODBC", "", stringValue("x")));
+    EXPECT_EQ(modeOf(registryFolder), 0700);
+    EXPECT_EQ(modeOf(registryFolder + "/HKEY_LOCAL_MACHINE.reg"), 0600);
+    EXPECT_EQ(readWholeFile(registryFolder + "/HKEY_LOCAL_MACHINE.reg"),
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_LOCAL_MACHINE\\Software]\n\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Brindlecraft]\n\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Brindlecraft\\KVN]\n"
+        "\"Install_Dir\"=\"/opt/kvn\"\n\n");
+    EXPECT_NE(
+        readWholeFile(registryFolder + "/HKEY_CURRENT_USER.reg").find("[HKEY_CURRENT_USER\\Software\\ODBC]\n@=\"x\""),
+        std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(registryFolder + "/HKEY_CLASSES_ROOT.reg"));
+}
+
+TEST(FileRegistry, SeesWhatOtherWritersAndEditorsChanged)
+{
+    TempFolder folder;
+    const auto reader = openFileRegistry(folder.path());
+    const auto writer = openFileRegistry(folder.path());
+    ASSERT_TRUE(writer->setValue(hklm, "K", "N", stringValue("one")));
+    EXPECT_EQ(stringAt(*reader, "K", "N"), "one");
+    ASSERT_TRUE(writer->setValue(hklm, "K", "N", stringValue("two")));
+    EXPECT_EQ(stringAt(*reader, "K", "N"), "two");
+
+    // An editor that writes the file in place, keeping its size.
+    const std::string hive = folder / "HKEY_LOCAL_MACHINE.reg";
+    std::string text = readWholeFile(hive);
+    text.replace(text.find("two"), 3, "six");
+    writeWholeFile(hive, text);
+    EXPECT_EQ(stringAt(*reader, "K", "N"), "six");
+
+    std::filesystem::remove(hive);
+    EXPECT_EQ(stringAt(*reader, "K", "N"), "<missing>");
+}
+
+TEST(FileRegistry, KeepsABrokenHiveBesideItBeforeTheFirstWrite)
+{
+    TempFolder folder;
+    Problems problems;
+    const auto registry = openFileRegistry(folder.path(), problems.options());
+    const std::string hive = folder / "HKEY_LOCAL_MACHINE.reg";
+    const std::string broken = "Windows Registry Editor Version 5.00\n\n"
+                               "; hand edited\n"
+                               "[HKEY_LOCAL_MACHINE\\Software\\KVN]\n"
+                               "\"Kept\"=dword:00000005\n"
+                               "\"Lost\" dword:00000006\n";
+    writeWholeFile(hive, broken);
+
+    EXPECT_EQ(registry->queryValue(hklm, "Software\\KVN", "Kept", 4)->bytes, dwordValue(5).bytes);
+    EXPECT_TRUE(registry->keyExists(hklm, "Software\\KVN"));
+    ASSERT_EQ(problems.messages.size(), 1u) << "reported once, however often it is read";
+    EXPECT_NE(problems.messages[0].find("line 6"), std::string::npos) << problems.messages[0];
+    EXPECT_FALSE(std::filesystem::exists(hive + ".bad")) << "reading alone changes nothing";
+
+    ASSERT_TRUE(registry->setValue(hklm, "Software\\KVN", "New", dwordValue(1)));
+    EXPECT_EQ(readWholeFile(hive + ".bad"), broken);
+    const std::string rewritten = readWholeFile(hive);
+    EXPECT_NE(rewritten.find("; hand edited\n[HKEY_LOCAL_MACHINE\\Software\\KVN]"), std::string::npos);
+    EXPECT_NE(rewritten.find("\"Kept\"=dword:00000005"), std::string::npos);
+    EXPECT_EQ(rewritten.find("Lost"), std::string::npos);
+
+    // A second broken edit does not overwrite the first copy.
+    writeWholeFile(hive, rewritten + "garbage\n");
+    ASSERT_TRUE(registry->setValue(hklm, "Software\\KVN", "New", dwordValue(2)));
+    EXPECT_EQ(readWholeFile(hive + ".bad"), broken);
+    EXPECT_EQ(readWholeFile(hive + ".bad.1"), rewritten + "garbage\n");
+    EXPECT_EQ(problems.messages.size(), 2u);
+}
+
+// The real file system, except that replacing or copying a file can be made to fail.
+class FailingFileSystem final : public FileSystem {
+public:
+    bool failReplace = false;
+    bool isFolder(const std::string& path) const override { return realFileSystem().isFolder(path); }
+    Status ensurePrivateFolder(const std::string& path) override { return realFileSystem().ensurePrivateFolder(path); }
+    FileContents readFile(const std::string& path, std::size_t maxBytes) override
+    {
+        return realFileSystem().readFile(path, maxBytes);
+    }
+    Status replaceFile(const std::string& path, std::string_view bytes) override
+    {
+        if (failReplace)
+            return Status::failure("disk full");
+        return realFileSystem().replaceFile(path, bytes);
+    }
+};
+
+TEST(FileRegistry, AFailedWriteChangesNothing)
+{
+    TempFolder folder;
+    FailingFileSystem files;
+    FileRegistryOptions options;
+    options.files = &files;
+    const auto registry = openFileRegistry(folder.path(), options);
+    ASSERT_TRUE(registry->setValue(hklm, "K", "N", dwordValue(1)));
+    const std::string before = readWholeFile(folder / "HKEY_LOCAL_MACHINE.reg");
+
+    files.failReplace = true;
+    EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(2)));
+    EXPECT_FALSE(registry->deleteKey(hklm, "K"));
+    EXPECT_EQ(registry->queryValue(hklm, "K", "N", 4)->bytes, dwordValue(1).bytes);
+    EXPECT_EQ(readWholeFile(folder / "HKEY_LOCAL_MACHINE.reg"), before);
+
+    // Without its copy, a broken hive is not written over.
+    writeWholeFile(folder / "HKEY_LOCAL_MACHINE.reg", before + "broken\n");
+    EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(3)));
+    EXPECT_EQ(readWholeFile(folder / "HKEY_LOCAL_MACHINE.reg"), before + "broken\n");
+}
+
+TEST(FileRegistry, AHiveThatCannotBeReadIsEmptyAndNotWrittenOver)
+{
+    TempFolder folder;
+    const auto registry = openFileRegistry(folder.path());
+    const std::string hive = folder / "HKEY_LOCAL_MACHINE.reg";
+    std::filesystem::create_directories(hive + "/inside");
+    EXPECT_FALSE(registry->keyExists(hklm, "K"));
+    EXPECT_TRUE(registry->subKeyNames(hklm, "").empty());
+    EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(2)));
+    EXPECT_TRUE(std::filesystem::exists(hive + "/inside"));
+}
+
+} // namespace
+} // namespace kvn::registry

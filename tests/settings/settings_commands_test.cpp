@@ -1,0 +1,124 @@
+// kvnctl settings and kvnctl install driven in-process: what they show and
+// write agrees with the hive file a person edits, and bad input writes nothing.
+#include "lists/registry_root.h"
+#include "platform/registry/registry.h"
+#include "tools/kvnctl/command.h"
+
+#include "tests/support/temp_folder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace kvn::kvnctl {
+namespace {
+
+using testing::readWholeFile;
+using testing::writeWholeFile;
+
+class SettingsCommands : public ::testing::Test {
+protected:
+    void SetUp() override { setRegistryRoot(productRegistryRoot(registry_.get())); }
+    void TearDown() override { setRegistryRoot(productRegistryRoot()); }
+
+    int run(std::vector<std::string> words, GlobalOptions options = {})
+    {
+        out_.str("");
+        err_.str("");
+        const std::string group = words.front();
+        words.erase(words.begin());
+        CommandContext context(options, Arguments(words), out_, err_);
+        for (const CommandGroup& candidate : commandGroups()) {
+            if (group != candidate.name)
+                continue;
+            try {
+                return candidate.run(context);
+            } catch (const UsageError&) {
+                return exitUsageError;
+            }
+        }
+        return -1;
+    }
+
+    std::string hive() const { return readWholeFile(folder_ / "HKEY_LOCAL_MACHINE.reg"); }
+
+    testing::TempFolder folder_;
+    std::unique_ptr<registry::Registry> registry_ = registry::openFileRegistry(folder_.path());
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(SettingsCommands, SetAndUnsetChangeTheHiveFile)
+{
+    ASSERT_EQ(run({"settings", "set", "edit_qwreminder", "75"}), exitSuccess);
+    ASSERT_EQ(run({"settings", "set", "DefaultInbox", "Work \"mail\""}), exitSuccess);
+    EXPECT_NE(hive().find("[HKEY_LOCAL_MACHINE\\Software\\Brindlecraft\\KVN\\Default]\n"
+                          "\"Edit_QWReminder\"=dword:0000004b\n"
+                          "\"DefaultInbox\"=\"Work \\\"mail\\\"\"\n"),
+        std::string::npos)
+        << hive();
+
+    ASSERT_EQ(run({"settings", "unset", "Edit_QWReminder"}), exitSuccess);
+    EXPECT_EQ(hive().find("Edit_QWReminder"), std::string::npos);
+    EXPECT_EQ(run({"settings", "unset", "Edit_QWReminder"}), exitSuccess) << "already gone is no error";
+}
+
+TEST_F(SettingsCommands, ShowTellsWhatIsStoredBesideWhatTakesEffect)
+{
+    writeWholeFile(folder_ / "HKEY_LOCAL_MACHINE.reg",
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Brindlecraft\\KVN\\Work]\n"
+        "\"StartUp\"=dword:00000001\n"
+        "\"ShowPopup\"=\"1\"\n");
+    ASSERT_EQ(run({"settings", "show", "--json"}, GlobalOptions{std::nullopt, "Work"}), exitSuccess);
+    const std::string json = out_.str();
+    EXPECT_NE(
+        json.find("\"key\": \"HKEY_LOCAL_MACHINE\\\\Software\\\\Brindlecraft\\\\KVN\\\\Work\""), std::string::npos)
+        << json;
+    EXPECT_NE(
+        json.find("\"name\": \"StartUp\",\n      \"type\": \"DWORD\",\n      \"stored\": 1,\n      \"effective\": 1,\n"
+                  "      \"default\": 0"),
+        std::string::npos)
+        << json;
+    // A DWORD kept as text by hand reads as the text's bytes, as the filter reads it.
+    EXPECT_NE(
+        json.find("\"stored\": \"1\",\n      \"storedType\": \"REG_SZ\",\n      \"effective\": 49"), std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"name\": \"NewsLastDate\",\n      \"type\": \"string\",\n      \"stored\": null,\n"
+                        "      \"effective\": \"2000.01.02\""),
+        std::string::npos)
+        << json;
+}
+
+TEST_F(SettingsCommands, RefusesWhatTheOptionCannotHoldAndWritesNothing)
+{
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"settings", "set", "Nonsense", "1"},
+             {"settings", "set", "StartUp", "-1"},
+             {"settings", "set", "StartUp", "4294967296"},
+             {"settings", "set", "StartUp", "0x10"},
+             {"settings", "set", "StartUp", ""},
+             {"settings", "set", "Run", std::string(256, 'x')},
+             {"settings", "set", "Install_Dir", "/x"},
+             {"settings", "unset", "Nonsense"},
+             {"settings", "frobnicate"},
+         }) {
+        EXPECT_EQ(run(words), exitUsageError) << words[2];
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "HKEY_LOCAL_MACHINE.reg"));
+    EXPECT_EQ(run({"settings", "set", "Run", std::string(255, 'x')}), exitSuccess);
+}
+
+TEST_F(SettingsCommands, InstallWritesInstallDirAndMakesTheFolder)
+{
+    const std::string installDir = folder_ / "share/korvane";
+    ASSERT_EQ(run({"install"}, GlobalOptions{installDir, "Default"}), exitSuccess);
+    EXPECT_TRUE(std::filesystem::is_directory(installDir));
+    EXPECT_NE(
+        hive().find("[HKEY_LOCAL_MACHINE\\Software\\Brindlecraft\\KVN]\n\"Install_Dir\"=\"" + installDir + "\"\n"),
+        std::string::npos)
+        << hive();
+}
+
+} // namespace
+} // namespace kvn::kvnctl

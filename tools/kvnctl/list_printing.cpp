@@ -1,0 +1,62 @@
+#include "tools/kvnctl/list_printing.h"
+
+#include "platform/core/clock.h"
+#include "platform/core/file_system.h"
+
+namespace kvn::kvnctl {
+
+void printListEntry(Printer& printer, const ListEntry& entry)
+{
+    printer.beginMap();
+    printer.key("kind");
+    printer.beginMap();
+    printer.field("code", static_cast<std::int64_t>(entry.kind));
+    printer.field("name", isListKind(entry.kind) ? listKindName(static_cast<ListKind>(entry.kind)) : "unknown");
+    printer.endMap();
+    printer.field("value", entry.value);
+    printer.field("extra", entry.extra);
+    printer.field("receivedCount", static_cast<std::int64_t>(entry.receivedCount));
+    printer.field("dateAdded", entry.dateAdded);
+    printer.field("lastReceived", entry.lastReceived);
+    printer.field("isWhite", entry.isWhite);
+    printer.endMap();
+}
+
+ListKind parseKindWord(const std::string& word)
+{
+    static const std::pair<const char*, ListKind> words[]
+        = {{"address", ListKind::Address}, {"domain", ListKind::Domain}, {"word", ListKind::Word},
+            {"filetype", ListKind::FileType}, {"iprange", ListKind::IpRange}, {"country", ListKind::Country}};
+    for (const auto& [name, kind] : words)
+        if (word == name)
+            return kind;
+    throw UsageError("unknown kind \"" + word + "\"; use address, domain, word, filetype, iprange or country");
+}
+
+bool takePolarity(Arguments& arguments)
+{
+    const bool white = arguments.takeFlag("--white");
+    const bool black = arguments.takeFlag("--black");
+    if (white == black)
+        throw UsageError("give exactly one of --white and --black");
+    return white;
+}
+
+std::optional<ProfileData> loadForReading(CommandContext& context, int& status)
+{
+    const std::string folder = context.dataFolder();
+    if (!realFileSystem().isFolder(folder)) {
+        status = context.fail("profile \"" + context.options.profile + "\" has no data in " + folder);
+        return std::nullopt;
+    }
+    std::optional<ProfileData> data(
+        std::in_place, context.installDir(), context.options.profile, realFileSystem(), systemClock());
+    if (!data->loadAll().ok()) {
+        status = context.fail("the profile's data could not be read whole (see above)");
+        return std::nullopt;
+    }
+    status = exitSuccess;
+    return data;
+}
+
+} // namespace kvn::kvnctl

@@ -1,0 +1,30 @@
+// How kvnctl describes list entries and the profile's data folder to the
+// commands of the lists and stats groups.
+#pragma once
+
+#include "lists/list_entry.h"
+#include "lists/list_kind.h"
+#include "lists/profile_data.h"
+#include "tools/kvnctl/command.h"
+#include "tools/kvnctl/printer.h"
+
+#include <optional>
+#include <string>
+
+namespace kvn::kvnctl {
+
+// Every field of an entry, the kind with its code and its name.
+void printListEntry(Printer& printer, const ListEntry& entry);
+
+// address, domain, word, filetype, iprange, country; throws UsageError.
+ListKind parseKindWord(const std::string& word);
+
+// "--white" or "--black", exactly one of them; throws UsageError otherwise.
+bool takePolarity(Arguments& arguments);
+
+// The profile's data, loaded, for commands that only read it. Empty (after
+// saying why) when the profile has no data folder or a file could not be read
+// whole; status is then the exit status to return.
+std::optional<ProfileData> loadForReading(CommandContext& context, int& status);
+
+} // namespace kvn::kvnctl
