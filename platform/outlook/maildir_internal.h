@@ -1,0 +1,105 @@
+// What the files of the Maildir layer share: the store, its folders, the
+// cache of parsed messages and the item factories. Not for callers.
+#pragma once
+
+#include "platform/outlook/maildir_listing.h"
+#include "platform/outlook/maildir_store.h"
+#include "platform/outlook/message_file.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvn::outlook {
+
+// The parses of one message, dropped by MapiUtils::cleanup().
+struct MessageCache {
+    std::mutex mutex;
+    std::optional<MessageHeaders> headers;
+    std::optional<MessageContent> content;
+};
+
+// The caches of every live item of a session, so that cleanup reaches them.
+class CacheRegistry {
+public:
+    std::shared_ptr<MessageCache> track();
+    void cleanup();
+
+private:
+    std::mutex mutex_;
+    std::vector<std::weak_ptr<MessageCache>> caches_;
+    std::size_t pruneAt_ = 64;
+};
+
+class MaildirStore {
+public:
+    MaildirStore(StoreConfig config, std::size_t index, std::shared_ptr<CacheRegistry> caches)
+        : config_(std::move(config)), index_(index), caches_(std::move(caches))
+    {
+    }
+    const StoreConfig& config() const { return config_; }
+    std::size_t index() const { return index_; }
+    CacheRegistry& caches() { return *caches_; }
+
+    // The directory of a mail folder ({} = the Inbox, the root itself).
+    std::string folderDirectory(const std::vector<std::string>& path) const;
+    // Creates the folder's cur/, new/ and tmp/ (and "maildirfolder") when
+    // missing; false when that fails.
+    bool ensureMaildir(const std::vector<std::string>& path);
+    // Completes the moves into any folder of the store that a kill
+    // interrupted (see maildir_move.h).
+    void finishInterruptedMoves() const;
+    // The names of the direct sub-folders of a path, by name.
+    std::vector<std::string> childNames(const std::vector<std::string>& path) const;
+
+private:
+    StoreConfig config_;
+    std::size_t index_;
+    std::shared_ptr<CacheRegistry> caches_;
+    std::mutex createMutex_;
+};
+using StorePtr = std::shared_ptr<MaildirStore>;
+
+enum class FolderKind { Top, Mail, Contacts };
+
+class MaildirFolder final : public Folder, public std::enable_shared_from_this<MaildirFolder> {
+public:
+    MaildirFolder(StorePtr store, FolderKind kind, std::vector<std::string> path)
+        : store_(std::move(store)), kind_(kind), path_(std::move(path))
+    {
+    }
+    std::string name() override;
+    FolderPtr parent() override;
+    FoldersPtr folders() override;
+    ItemsPtr items() override;
+    std::optional<int> defaultItemType() override;
+    std::string entryId() override;
+
+    const StorePtr& store() const { return store_; }
+    FolderKind kind() const { return kind_; }
+    const std::vector<std::string>& path() const { return path_; }
+    std::string directory() const { return store_->folderDirectory(path_); }
+
+private:
+    StorePtr store_;
+    FolderKind kind_;
+    std::vector<std::string> path_;
+};
+using MaildirFolderPtr = std::shared_ptr<MaildirFolder>;
+
+MaildirFolderPtr makeFolder(const StorePtr& store, FolderKind kind, std::vector<std::string> path = {});
+
+// A folder collection over a fixed list (the stores' top folders) or over the
+// sub-folders of a folder.
+FoldersPtr makeFolderList(std::vector<FolderPtr> folders);
+FoldersPtr makeSubFolders(const MaildirFolderPtr& parent);
+
+ItemsPtr makeMailItems(const MaildirFolderPtr& folder);
+ItemsPtr makeContactItems(const MaildirFolderPtr& folder);
+ItemsPtr makeEmptyItems();
+MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file);
+MailItemPtr makeNewMailItem();
+
+} // namespace kvn::outlook

@@ -1,0 +1,261 @@
+// A stored e-mail: one message file of a Maildir folder, found again by its
+// unique name when another program renamed it, parsed on demand and cached.
+#include "platform/outlook/maildir_internal.h"
+
+#include "platform/core/ole_date.h"
+#include "platform/outlook/maildir_flags.h"
+#include "platform/outlook/maildir_move.h"
+
+namespace kvn::outlook {
+namespace {
+
+class NameAttachment final : public Attachment {
+public:
+    explicit NameAttachment(std::string name) : name_(std::move(name)) { }
+    std::string fileName() override { return name_; }
+
+private:
+    std::string name_;
+};
+
+class NameAttachments final : public Attachments {
+public:
+    explicit NameAttachments(std::vector<std::string> names) : names_(std::move(names)) { }
+    std::size_t count() override { return names_.size(); }
+    std::shared_ptr<Attachment> item(std::size_t index) override
+    {
+        if (index < 1 || index > names_.size())
+            return nullptr;
+        return std::make_shared<NameAttachment>(names_[index - 1]);
+    }
+
+private:
+    std::vector<std::string> names_;
+};
+
+class StoredMailItem final : public MailItem, public std::enable_shared_from_this<StoredMailItem> {
+public:
+    StoredMailItem(MaildirFolderPtr folder, MessageFile file)
+        : folder_(std::move(folder)),
+          file_(std::move(file)),
+          unique_(uniqueNameOf(file_.fileName)),
+          cache_(folder_->store()->caches().track())
+    {
+    }
+
+    std::shared_ptr<MailItem> asMailItem() override { return shared_from_this(); }
+    std::shared_ptr<ContactItem> asContactItem() override { return nullptr; }
+
+    std::string entryId() override { return unique_; }
+
+    std::optional<std::string> subject() override
+    {
+        auto read = headers();
+        return read ? std::optional(read->subject) : std::nullopt;
+    }
+
+    std::optional<double> receivedTime() override
+    {
+        auto path = currentPath();
+        auto mtime = path ? fileMtime(*path) : std::nullopt;
+        if (!mtime)
+            return std::nullopt;
+        return oleDateFromLocal(localFromCalendarTime(*mtime));
+    }
+
+    std::optional<bool> unRead() override
+    {
+        std::lock_guard lock(fileMutex_);
+        if (!locate())
+            return std::nullopt;
+        return !isSeen(file_.fileName);
+    }
+
+    bool setUnRead(bool unread) override
+    {
+        std::lock_guard lock(fileMutex_);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!locate())
+                return false;
+            if (file_.subdir == "new" && unread)
+                return true; // a message in new/ is unread already
+            std::string name = nameWithSeen(file_.fileName, !unread);
+            if (file_.subdir == "cur" && name == file_.fileName)
+                return true;
+            RenameOutcome outcome = renameNoReplace(pathOf(file_), folder_->directory() + "/cur/" + name);
+            if (outcome == RenameOutcome::Done) {
+                file_ = {"cur", name, file_.mtime};
+                return true;
+            }
+            if (outcome == RenameOutcome::Failed)
+                return false;
+        }
+        return false;
+    }
+
+    std::optional<std::string> htmlBody() override
+    {
+        auto read = content();
+        return read ? std::optional(read->htmlBody) : std::nullopt;
+    }
+
+    bool setHtmlBody(std::string) override { return false; }
+
+    std::optional<std::string> body() override
+    {
+        auto read = content();
+        return read ? std::optional(read->textBody) : std::nullopt;
+    }
+
+    std::shared_ptr<Attachments> attachments() override
+    {
+        auto read = content();
+        return read ? std::make_shared<NameAttachments>(read->attachmentNames) : nullptr;
+    }
+
+    std::shared_ptr<MailItem> move(const std::shared_ptr<Folder>& target) override
+    {
+        auto folder = std::dynamic_pointer_cast<MaildirFolder>(target);
+        if (!folder || folder->kind() != FolderKind::Mail || !folder->store()->ensureMaildir(folder->path()))
+            return nullptr;
+        // The moved item is made after the file lock is released: making an
+        // item takes the session's cache lock, which clean-up holds while it
+        // takes the items' cache locks.
+        auto moved = moveFileInto(*folder);
+        return moved ? makeStoredMailItem(folder, std::move(*moved)) : nullptr;
+    }
+
+    std::optional<std::string> to() override
+    {
+        auto read = headers();
+        if (!read)
+            return std::nullopt;
+        std::string text;
+        for (const auto& recipient : read->recipients)
+            text += (text.empty() ? "" : "; ") + recipient.address;
+        return text;
+    }
+
+    bool setTo(std::string) override { return false; }
+    bool setSubject(std::string) override { return false; }
+
+    std::optional<std::shared_ptr<AddressEntry>> senderEntry() override
+    {
+        auto read = headers();
+        if (!read)
+            return std::nullopt;
+        if (read->sender.address.empty() && read->sender.name.empty())
+            return std::shared_ptr<AddressEntry>{};
+        return std::make_shared<AddressEntry>(AddressEntry{read->sender.name, read->sender.address});
+    }
+
+    std::optional<std::vector<AddressEntry>> recipientEntries() override
+    {
+        auto read = headers();
+        if (!read)
+            return std::nullopt;
+        std::vector<AddressEntry> entries;
+        for (const auto& recipient : read->recipients)
+            entries.push_back({recipient.name, recipient.address});
+        return entries;
+    }
+
+    std::optional<std::string> transportHeaders() override
+    {
+        auto read = headers();
+        return read ? std::optional(read->transportHeaders) : std::nullopt;
+    }
+
+    std::optional<std::string> composeForSending(std::string_view, double) override { return std::nullopt; }
+
+private:
+    // The file's place in the target folder after the move; empty when the
+    // move failed and the message is still where it was.
+    std::optional<MessageFile> moveFileInto(const MaildirFolder& folder)
+    {
+        std::lock_guard lock(fileMutex_);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!locate())
+                return std::nullopt;
+            std::string name = curNameOf(file_.fileName);
+            std::string targetPath = folder.directory() + "/cur/" + name;
+            if (targetPath == pathOf(file_))
+                return file_;
+            RenameOutcome outcome = moveMessageFile(pathOf(file_), targetPath);
+            if (outcome == RenameOutcome::Done)
+                return MessageFile{"cur", name, file_.mtime};
+            if (outcome == RenameOutcome::Failed)
+                return std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+    std::string pathOf(const MessageFile& file) const
+    {
+        return folder_->directory() + "/" + file.subdir + "/" + file.fileName;
+    }
+
+    // True when the file is where we last saw it or was found again under
+    // its unique name. Called with fileMutex_ held.
+    bool locate()
+    {
+        if (fileMtime(pathOf(file_)))
+            return true;
+        auto found = locateMessage(folder_->directory(), unique_);
+        if (!found)
+            return false;
+        file_ = std::move(*found);
+        return true;
+    }
+
+    std::optional<std::string> currentPath()
+    {
+        std::lock_guard lock(fileMutex_);
+        return locate() ? std::optional(pathOf(file_)) : std::nullopt;
+    }
+
+    // Reads the file with the reader; when the file vanished meanwhile, finds
+    // it again and reads once more.
+    template <typename Reader> auto readFile(Reader reader) -> decltype(reader(std::string()))
+    {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            auto path = currentPath();
+            if (!path)
+                return std::nullopt;
+            if (auto result = reader(*path))
+                return result;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<MessageHeaders> headers()
+    {
+        std::lock_guard lock(cache_->mutex);
+        if (!cache_->headers)
+            cache_->headers = readFile([](const std::string& path) { return readMessageHeaders(path); });
+        return cache_->headers;
+    }
+
+    std::optional<MessageContent> content()
+    {
+        std::lock_guard lock(cache_->mutex);
+        if (!cache_->content)
+            cache_->content = readFile([](const std::string& path) { return readMessageContent(path); });
+        return cache_->content;
+    }
+
+    MaildirFolderPtr folder_;
+    std::mutex fileMutex_;
+    MessageFile file_;
+    std::string unique_;
+    std::shared_ptr<MessageCache> cache_;
+};
+
+} // namespace
+
+MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file)
+{
+    return std::make_shared<StoredMailItem>(folder, std::move(file));
+}
+
+} // namespace kvn::outlook

@@ -1,0 +1,184 @@
+// Bodies and attachment names of a message, parsed with GMime from the file
+// itself: parts stay in the file (GMime keeps offsets, not copies), and only
+// the chosen bodies are decoded, each up to a fixed size.
+#include "platform/outlook/gmime_support.h"
+#include "platform/outlook/header_block.h"
+#include "platform/outlook/html_text.h"
+#include "platform/outlook/message_parse.h"
+
+#include <algorithm>
+
+namespace kvn::outlook {
+
+namespace detail {
+
+namespace {
+
+// Real mail nests a handful of levels; deeper structures are not looked into.
+constexpr int maxMimeDepth = 32;
+// A body longer than this is cut: nobody reads further, and memory stays bounded.
+constexpr std::size_t maxBodyBytes = 8 * 1024 * 1024;
+constexpr std::size_t maxAttachmentNames = 4096;
+constexpr std::size_t readChunkBytes = 64 * 1024;
+
+bool needsDecodingFilter(GMimeContentEncoding encoding)
+{
+    return encoding == GMIME_CONTENT_ENCODING_BASE64 || encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE
+        || encoding == GMIME_CONTENT_ENCODING_UUENCODE;
+}
+
+// The part's content with its transfer encoding undone, at most maxBodyBytes.
+std::string decodedContent(GMimePart* part)
+{
+    GMimeDataWrapper* content = g_mime_part_get_content(part);
+    if (content == nullptr)
+        return {};
+    GMimeStream* source = g_mime_data_wrapper_get_stream(content);
+    if (source == nullptr || g_mime_stream_reset(source) < 0)
+        return {};
+    GRef<GMimeStream> filtered(g_mime_stream_filter_new(source));
+    const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
+    if (needsDecodingFilter(encoding)) {
+        GRef<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
+        g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());
+    }
+    std::string bytes;
+    while (bytes.size() < maxBodyBytes) {
+        const std::size_t oldSize = bytes.size();
+        const std::size_t want = std::min(readChunkBytes, maxBodyBytes - oldSize);
+        bytes.resize(oldSize + want);
+        const ssize_t got = g_mime_stream_read(filtered.get(), bytes.data() + oldSize, want);
+        bytes.resize(oldSize + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        if (got <= 0)
+            break;
+    }
+    return bytes;
+}
+
+std::string textOf(GMimePart* part)
+{
+    const char* charset = g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset");
+    return toUtf8(decodedContent(part), charset);
+}
+
+std::string parameterName(GMimeObject* object)
+{
+    const char* name = g_mime_object_get_content_disposition_parameter(object, "filename");
+    if (name == nullptr || *name == '\0')
+        name = g_mime_object_get_content_type_parameter(object, "name");
+    return validUtf8(name != nullptr ? name : "");
+}
+
+// An attached message is named by its file name, else by its subject.
+std::string attachedMessageName(GMimeMessagePart* part)
+{
+    std::string name = parameterName(GMIME_OBJECT(part));
+    if (!name.empty())
+        return name;
+    GMimeMessage* message = g_mime_message_part_get_message(part);
+    const char* subject = message != nullptr ? g_mime_message_get_subject(message) : nullptr;
+    return validUtf8(subject != nullptr && *subject != '\0' ? subject : "message") + ".eml";
+}
+
+bool isAttachmentDisposition(GMimeObject* object)
+{
+    const char* disposition = g_mime_object_get_disposition(object);
+    return disposition != nullptr && g_ascii_strcasecmp(disposition, "attachment") == 0;
+}
+
+class ContentCollector {
+public:
+    void walk(GMimeObject* object, int depth)
+    {
+        if (object == nullptr || depth > maxMimeDepth)
+            return;
+        if (GMIME_IS_MULTIPART(object)) {
+            GMimeMultipart* multipart = GMIME_MULTIPART(object);
+            const int count = g_mime_multipart_get_count(multipart);
+            for (int i = 0; i < count; ++i)
+                walk(g_mime_multipart_get_part(multipart, i), depth + 1);
+        } else if (GMIME_IS_MESSAGE_PART(object)) {
+            addAttachment(attachedMessageName(GMIME_MESSAGE_PART(object)));
+        } else if (GMIME_IS_PART(object)) {
+            takePart(GMIME_PART(object));
+        }
+    }
+
+    MessageContent finish()
+    {
+        if (content_.htmlBody.empty() && !content_.textBody.empty())
+            content_.htmlBody = plainTextToHtml(content_.textBody);
+        if (content_.textBody.empty() && !content_.htmlBody.empty())
+            content_.textBody = htmlToPlainText(content_.htmlBody);
+        return std::move(content_);
+    }
+
+private:
+    void takePart(GMimePart* part)
+    {
+        GMimeObject* object = GMIME_OBJECT(part);
+        const char* fileName = g_mime_part_get_filename(part);
+        if (fileName != nullptr && *fileName != '\0') {
+            addAttachment(validUtf8(fileName));
+            return;
+        }
+        if (isAttachmentDisposition(object))
+            return;
+        GMimeContentType* type = g_mime_object_get_content_type(object);
+        if (type == nullptr)
+            return;
+        if (!haveHtml_ && g_mime_content_type_is_type(type, "text", "html")) {
+            content_.htmlBody = textOf(part);
+            haveHtml_ = true;
+        } else if (!haveText_ && g_mime_content_type_is_type(type, "text", "plain")) {
+            content_.textBody = textOf(part);
+            haveText_ = true;
+        }
+    }
+
+    void addAttachment(std::string name)
+    {
+        if (content_.attachmentNames.size() < maxAttachmentNames)
+            content_.attachmentNames.push_back(std::move(name));
+    }
+
+    MessageContent content_;
+    bool haveHtml_ = false;
+    bool haveText_ = false;
+};
+
+MessageContent parseStream(GMimeStream* stream)
+{
+    GRef<GMimeParser> parser(g_mime_parser_new_with_stream(stream));
+    g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+    const GRef<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
+    if (!message)
+        return {};
+    ContentCollector collector;
+    collector.walk(g_mime_message_get_mime_part(message.get()), 0);
+    return collector.finish();
+}
+
+} // namespace
+
+MessageContent parseMessageContent(std::string_view message)
+{
+    ensureGMime();
+    GRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(message.data(), message.size()));
+    return parseStream(stream.get());
+}
+
+} // namespace detail
+
+std::optional<MessageContent> readMessageContent(const std::string& path)
+{
+    detail::ensureGMime();
+    const int fd = detail::openMessageFile(path);
+    if (fd < 0)
+        return std::nullopt;
+    // The stream owns the descriptor from here on.
+    detail::GRef<GMimeStream> stream(g_mime_stream_fs_new(fd));
+    return detail::parseStream(stream.get());
+}
+
+} // namespace kvn::outlook

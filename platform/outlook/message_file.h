@@ -1,0 +1,63 @@
+// Reading one message file of a Maildir (headers, bodies, attachment names)
+// and writing a new message; the MIME work is done here and nowhere else.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvn::outlook {
+
+// One mailbox: the display name decoded to UTF-8 (RFC 2047), and the address
+// as written (local@domain). Either may be empty.
+struct MailAddress {
+    std::string name;
+    std::string address;
+};
+
+// What the header block of a message says. Only the header block is read:
+// the file up to its first empty line, at most 1 MiB of it (a longer block is
+// cut there). Text is UTF-8; bytes of unknown charsets are kept readable.
+struct MessageHeaders {
+    std::string subject; // decoded (RFC 2047)
+    MailAddress sender; // first mailbox of From; else Sender; else Return-Path
+    std::vector<MailAddress> recipients; // To, then Cc; groups expanded
+    std::string transportHeaders; // the raw header block, line ends as in the file
+};
+
+// Empty when the file cannot be opened or read (vanished, no permission).
+// A file without any usable header still answers, with empty fields.
+std::optional<MessageHeaders> readMessageHeaders(const std::string& path);
+
+// The bodies and attachment names of a message, parsed on demand.
+// htmlBody: the text/html part in UTF-8, or the plain text rendered as HTML
+// (escaped, <br> for line ends) when there is none. textBody: the text/plain
+// part, or the text of the HTML (tags dropped, entities decoded) when there is
+// none. attachmentNames: every part with a file name (Content-Disposition
+// filename or Content-Type name, RFC 2231/2047 decoded), in message order.
+// MIME nesting deeper than an internal cap is not descended into.
+struct MessageContent {
+    std::string htmlBody;
+    std::string textBody;
+    std::vector<std::string> attachmentNames;
+};
+
+// Empty when the file cannot be opened or read.
+std::optional<MessageContent> readMessageContent(const std::string& path);
+
+// A message to be sent: a From address (may hold a display name,
+// "Name <a@b>"), its To recipients, a subject and an HTML body.
+struct OutgoingMessage {
+    std::string from;
+    std::vector<MailAddress> to;
+    std::string subject;
+    std::string htmlBody;
+};
+
+// An RFC 5322 message with CRLF line ends: Date (from oleDateNow, local
+// time), From, To, Subject (encoded words where needed), Message-ID,
+// MIME-Version, and a multipart/alternative of a text/plain rendering and the
+// text/html body, both UTF-8 quoted-printable.
+std::string composeMessage(const OutgoingMessage& message, double oleDateNow);
+
+} // namespace kvn::outlook

@@ -1,0 +1,129 @@
+// Items of a folder and the mail, contact and attachment objects reached
+// through them. Every handle is reference-counted; a call that fails answers
+// empty (nullptr, an empty optional, false), which is how callers detect it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvn::outlook {
+
+class Folder;
+class MailItem;
+class ContactItem;
+
+// One name and address: a sender, a recipient or a contact's e-mail address.
+struct AddressEntry {
+    std::string name;
+    std::string address;
+};
+
+class Attachment {
+public:
+    virtual ~Attachment() = default;
+    virtual std::string fileName() = 0; // decoded; may be empty
+};
+
+class Attachments {
+public:
+    virtual ~Attachments() = default;
+    virtual std::size_t count() = 0;
+    // Counted from 1; nullptr outside 1..count().
+    virtual std::shared_ptr<Attachment> item(std::size_t index) = 0;
+};
+
+// Anything a folder holds. Ask it for the interface of its kind.
+class Item {
+public:
+    virtual ~Item() = default;
+    virtual std::shared_ptr<MailItem> asMailItem() = 0; // nullptr when not a mail item
+    virtual std::shared_ptr<ContactItem> asContactItem() = 0; // nullptr when not a contact
+};
+using ItemPtr = std::shared_ptr<Item>;
+
+// An e-mail, stored in a folder or new (CreateItem) and kept in memory.
+// A stored e-mail is found again by its EntryID when another program renamed
+// its file meanwhile (a client changing flags); when it is gone for good the
+// call fails. Bodies and attachment names are parsed on first use and kept
+// until MapiUtils::cleanup() or the item's release; header reads never read
+// beyond the header block.
+class MailItem : public Item {
+public:
+    // Stable across moves and flag changes; empty on failure and for a new item.
+    virtual std::string entryId() = 0;
+    virtual std::optional<std::string> subject() = 0;
+    // OLE date (local time) the e-mail was received.
+    virtual std::optional<double> receivedTime() = 0;
+    virtual std::optional<bool> unRead() = 0;
+    virtual bool setUnRead(bool unread) = 0;
+    // The HTML body in UTF-8, or the plain text rendered as HTML.
+    virtual std::optional<std::string> htmlBody() = 0;
+    // Only a new item's body can be set; a stored e-mail is never rewritten.
+    virtual bool setHtmlBody(std::string html) = 0;
+    // The plain-text body, or the text of the HTML body.
+    virtual std::optional<std::string> body() = 0;
+    virtual std::shared_ptr<Attachments> attachments() = 0;
+    // Moves a stored e-mail into the folder (keeping its EntryID, flags and
+    // ReceivedTime) and gives the moved item; nullptr when the move failed, in
+    // which case the e-mail is still where it was.
+    virtual std::shared_ptr<MailItem> move(const std::shared_ptr<Folder>& target) = 0;
+
+    // The recipients written as "a@b; c@d". Settable on a new item only.
+    virtual std::optional<std::string> to() = 0;
+    virtual bool setTo(std::string recipients) = 0;
+    virtual bool setSubject(std::string subject) = 0;
+
+    // What the safe mail item reads (see SafeMailItem): sender, recipients
+    // and the raw transport headers. senderEntry() is empty on failure and
+    // holds nullptr when the e-mail names no sender.
+    virtual std::optional<std::shared_ptr<AddressEntry>> senderEntry() = 0;
+    virtual std::optional<std::vector<AddressEntry>> recipientEntries() = 0;
+    virtual std::optional<std::string> transportHeaders() = 0;
+
+    // A new item as an RFC 5322 message from the given sender ("Name <a@b>"),
+    // dated oleDateNow; empty for a stored e-mail.
+    virtual std::optional<std::string> composeForSending(std::string_view from, double oleDateNow) = 0;
+};
+using MailItemPtr = std::shared_ptr<MailItem>;
+
+// A contact: its display name and up to three e-mail addresses, each shown
+// under the contact's display name.
+class ContactItem : public Item {
+public:
+    virtual std::string entryId() = 0;
+    virtual std::string fullName() = 0;
+    virtual std::vector<AddressEntry> emailAddresses() = 0; // at most three, in card order
+};
+using ContactItemPtr = std::shared_ptr<ContactItem>;
+
+// The items of a folder. Filters are conjunctions joined with "and" of
+// "[UnRead]=true", "[UnRead]=false" and "[ReceivedTime]" compared with >=, >,
+// <=, < or = to a quoted date as formatFilterDate writes it ('Jan 05 2004 09:30 PM');
+// ReceivedTime is compared at minute precision. An object of this kind is
+// used by one thread at a time.
+class Items {
+public:
+    virtual ~Items() = default;
+    virtual std::size_t count() = 0;
+    // A walk over the items present when getFirst() is called; getNext() skips
+    // items that are gone meanwhile and never gives an item twice.
+    virtual ItemPtr getFirst() = 0;
+    virtual ItemPtr getNext() = 0;
+    // Takes every match at the time of the call and gives the first. An empty
+    // optional: the call failed (a filter not understood, an unreadable
+    // folder); a nullptr: nothing matches.
+    virtual std::optional<ItemPtr> find(std::string_view filter) = 0;
+    // The next match of the last find() that still exists; nullptr when none
+    // is left. Moving or marking the items found does not disturb the walk.
+    virtual ItemPtr findNext() = 0;
+    // The matching items as their own collection; nullptr when the filter is
+    // not understood or the folder cannot be read.
+    virtual std::shared_ptr<Items> restrict(std::string_view filter) = 0;
+};
+using ItemsPtr = std::shared_ptr<Items>;
+
+} // namespace kvn::outlook

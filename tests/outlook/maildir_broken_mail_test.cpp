@@ -1,0 +1,106 @@
+// Bad mail is a normal day: every message of the broken/ corpus, a huge
+// header block and a file that vanishes answer every call without a crash.
+#include "platform/outlook/maildir_store.h"
+
+#include "tests/outlook/maildir_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace kvn::outlook {
+namespace {
+
+using namespace kvn::testing;
+
+class BrokenMail : public ::testing::Test {
+protected:
+    BrokenMail()
+    {
+        root = temp / "Maildir";
+        makeMaildir(root);
+        app = openMaildirApplication({storeAt(root)}, "Default");
+        inbox = app->getNamespace("MAPI")->getDefaultFolder(olFolderInbox);
+    }
+    // Every read the filter makes of an e-mail.
+    void readEverything(const MailItemPtr& mail, const std::string& what)
+    {
+        SCOPED_TRACE(what);
+        EXPECT_FALSE(mail->entryId().empty());
+        EXPECT_TRUE(mail->subject());
+        EXPECT_TRUE(mail->receivedTime());
+        EXPECT_EQ(mail->unRead(), true);
+        EXPECT_TRUE(mail->htmlBody());
+        EXPECT_TRUE(mail->body());
+        auto attachments = mail->attachments();
+        ASSERT_TRUE(attachments);
+        for (std::size_t i = 1; i <= attachments->count(); ++i)
+            EXPECT_TRUE(attachments->item(i));
+        auto safe = app->createSafeMailItem();
+        safe->setItem(mail);
+        EXPECT_TRUE(safe->senderName());
+        EXPECT_TRUE(safe->sender());
+        EXPECT_TRUE(safe->recipients());
+        EXPECT_TRUE(safe->fields(PR_TRANSPORT_MESSAGE_HEADERS));
+    }
+    TempFolder temp;
+    std::string root;
+    ApplicationPtr app;
+    FolderPtr inbox;
+};
+
+TEST_F(BrokenMail, EveryCaseOfTheCorpusAnswersEveryCall)
+{
+    std::string corpus = std::string(KVN_TEST_DATA_DIR) + "/broken";
+    std::size_t cases = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        std::filesystem::copy_file(entry.path(), root + "/new/" + entry.path().stem().string());
+        ++cases;
+    }
+    ASSERT_GT(cases, 0u);
+    auto items = inbox->items();
+    auto found = items->find("[UnRead]=true");
+    ASSERT_TRUE(found);
+    std::size_t read = 0;
+    for (auto item = *found; item; item = items->findNext(), ++read) {
+        auto mail = item->asMailItem();
+        ASSERT_TRUE(mail);
+        readEverything(mail, mail->entryId());
+    }
+    EXPECT_EQ(read, cases);
+}
+
+TEST_F(BrokenMail, AHugeHeaderBlockStillGivesTheSubject)
+{
+    std::string text = "Subject: found\r\nFrom: a@example.org\r\n";
+    while (text.size() < (1u << 20))
+        text += "X-Filler: " + std::string(990, 'f') + "\r\n";
+    text += "\r\nbody\r\n";
+    putMessage(root, "new", "huge", 1700000000, text);
+    auto mail = inbox->items()->getFirst()->asMailItem();
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->subject(), "found");
+    readEverything(mail, "huge");
+}
+
+TEST_F(BrokenMail, AVanishedFileFailsTheCallsThatNeedIt)
+{
+    putMessage(root, "new", "gone", 1700000000, messageText("soon gone"));
+    auto mail = inbox->items()->getFirst()->asMailItem();
+    ASSERT_TRUE(mail);
+    std::remove((root + "/new/gone").c_str());
+    EXPECT_EQ(mail->entryId(), "gone");
+    EXPECT_FALSE(mail->subject());
+    EXPECT_FALSE(mail->htmlBody());
+    EXPECT_FALSE(mail->attachments());
+    EXPECT_FALSE(mail->receivedTime());
+    EXPECT_FALSE(mail->unRead());
+    auto safe = app->createSafeMailItem();
+    safe->setItem(mail);
+    EXPECT_FALSE(safe->sender());
+    EXPECT_EQ(safe->recipients(), nullptr);
+    EXPECT_FALSE(safe->fields(PR_TRANSPORT_MESSAGE_HEADERS));
+}
+
+} // namespace
+} // namespace kvn::outlook

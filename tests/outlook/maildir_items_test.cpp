@@ -1,0 +1,317 @@
+// Items of a Maildir folder: Find/FindNext while moving and marking, flags,
+// moves, ReceivedTime, and what the safe mail item reads.
+#include "platform/outlook/maildir_store.h"
+
+#include "analysis/filter_date.h"
+#include "platform/core/ole_date.h"
+#include "tests/outlook/maildir_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace kvn::outlook {
+namespace {
+
+using namespace kvn::testing;
+
+class MaildirItems : public ::testing::Test {
+protected:
+    MaildirItems()
+    {
+        root = temp / "Maildir";
+        makeMaildir(root);
+        makeMaildir(root + "/.Archive");
+        app = openMaildirApplication({storeAt(root)}, "Default");
+        ns = app->getNamespace("MAPI");
+        inbox = ns->getDefaultFolder(olFolderInbox);
+        archive = ns->folders()->getFirst()->folders()->item("Archive");
+    }
+    std::vector<std::string> entryIdsFound(const ItemsPtr& items, const std::string& filter)
+    {
+        std::vector<std::string> ids;
+        auto first = items->find(filter);
+        EXPECT_TRUE(first) << filter;
+        for (auto item = first ? *first : nullptr; item; item = items->findNext())
+            ids.push_back(item->asMailItem()->entryId());
+        return ids;
+    }
+    MailItemPtr only(const FolderPtr& folder)
+    {
+        auto items = folder->items();
+        EXPECT_EQ(items->count(), 1u);
+        auto item = items->getFirst();
+        return item ? item->asMailItem() : nullptr;
+    }
+
+    TempFolder temp;
+    std::string root;
+    ApplicationPtr app;
+    NamespacePtr ns;
+    FolderPtr inbox;
+    FolderPtr archive;
+    std::int64_t jan5 = localSeconds(2004, 1, 5, 21, 30, 40);
+};
+
+TEST_F(MaildirItems, FindTakesUnreadMailByFlagsAndTime)
+{
+    putMessage(root, "new", "m1", jan5, messageText("new and unread"));
+    putMessage(root, "cur", "m2:2,S", jan5, messageText("read"));
+    putMessage(root, "cur", "m3:2,F", jan5 - 3600, messageText("flagged, unread, older"));
+    putMessage(root, "cur", "m4:2,", jan5 - 60, messageText("unread, a minute too early"));
+    auto items = inbox->items();
+    EXPECT_EQ(items->count(), 4u);
+    // By file name when only flags count; oldest first when times do.
+    EXPECT_EQ(entryIdsFound(items, "[UnRead]=true"), (std::vector<std::string>{"m1", "m3", "m4"}));
+    EXPECT_EQ(entryIdsFound(items, "[UnRead]=true and [ReceivedTime]>='Jan 01 2004 09:30 PM'"),
+        (std::vector<std::string>{"m3", "m4", "m1"}));
+    EXPECT_EQ(entryIdsFound(items, "[UnRead]=true and [ReceivedTime]>='Jan 05 2004 09:30 PM'"),
+        (std::vector<std::string>{"m1"}));
+    EXPECT_EQ(entryIdsFound(items, "[UnRead]=false"), (std::vector<std::string>{"m2"}));
+    auto restricted = items->restrict("[UnRead]=true and [ReceivedTime]<='Jan 05 2004 09:29 PM'");
+    ASSERT_TRUE(restricted);
+    EXPECT_EQ(restricted->count(), 2u);
+    EXPECT_FALSE(items->find("[Subject]='x'"));
+    EXPECT_EQ(items->restrict("[UnRead]"), nullptr);
+}
+
+TEST_F(MaildirItems, MovingAndMarkingTheFoundMailNeverDisturbsTheWalk)
+{
+    for (int i = 0; i < 50; ++i)
+        putMessage(root, i % 2 ? "new" : "cur", "m" + std::to_string(100 + i) + (i % 2 ? "" : ":2,"), jan5 + i,
+            messageText("n" + std::to_string(i)));
+    auto items = inbox->items();
+    auto item = items->find("[UnRead]=true");
+    ASSERT_TRUE(item);
+    std::set<std::string> seen;
+    int handled = 0;
+    for (auto found = *item; found; found = items->findNext(), ++handled) {
+        auto mail = found->asMailItem();
+        ASSERT_TRUE(mail);
+        EXPECT_TRUE(seen.insert(mail->entryId()).second) << "given twice: " << mail->entryId();
+        if (handled % 3 == 0) {
+            ASSERT_TRUE(mail->setUnRead(false));
+            ASSERT_TRUE(mail->move(archive));
+        } else if (handled % 3 == 1) {
+            ASSERT_TRUE(mail->move(archive));
+        } else {
+            ASSERT_TRUE(mail->setUnRead(false));
+        }
+    }
+    EXPECT_EQ(handled, 50);
+    EXPECT_EQ(messageFiles(root + "/.Archive").size() + messageFiles(root).size(), 50u);
+    EXPECT_EQ(archive->items()->count(), 34u);
+}
+
+TEST_F(MaildirItems, FindNextSkipsMailGoneMeanwhileAndFollowsRenamedMail)
+{
+    putMessage(root, "new", "a", jan5, messageText("a"));
+    putMessage(root, "new", "b", jan5 + 1, messageText("b"));
+    putMessage(root, "new", "c", jan5 + 2, messageText("c"));
+    auto items = inbox->items();
+    auto first = items->find("[UnRead]=true");
+    ASSERT_TRUE(first && *first);
+    // Another client deletes b and moves c from new/ to cur/ marking it read.
+    std::remove((root + "/new/b").c_str());
+    std::rename((root + "/new/c").c_str(), (root + "/cur/c:2,S").c_str());
+    auto next = items->findNext();
+    ASSERT_TRUE(next);
+    auto c = next->asMailItem();
+    EXPECT_EQ(c->entryId(), "c");
+    EXPECT_EQ(c->unRead(), false);
+    EXPECT_EQ(c->subject(), "c");
+    EXPECT_EQ(items->findNext(), nullptr);
+}
+
+TEST_F(MaildirItems, UnReadIsTheSeenFlagAndSettingItKeepsOtherFlags)
+{
+    putMessage(root, "cur", "u1:2,FR", jan5, messageText("x"));
+    auto mail = only(inbox);
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->unRead(), true);
+    ASSERT_TRUE(mail->setUnRead(false));
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/u1:2,FRS"}));
+    EXPECT_EQ(mail->unRead(), false);
+    ASSERT_TRUE(mail->setUnRead(true));
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/u1:2,FR"}));
+
+    putMessage(root, "new", "u2", jan5, messageText("y"));
+    auto items = inbox->items();
+    auto found = items->find("[UnRead]=true and [ReceivedTime]>='Jan 05 2004 09:30 PM'");
+    ASSERT_TRUE(found && *found);
+    auto fresh = (*found)->asMailItem();
+    if (fresh->entryId() != "u2")
+        fresh = items->findNext()->asMailItem();
+    ASSERT_EQ(fresh->entryId(), "u2");
+    ASSERT_TRUE(fresh->setUnRead(false));
+    EXPECT_TRUE(messageFiles(root).count("cur/u2:2,S"));
+}
+
+TEST_F(MaildirItems, AFlagChangeByAnotherProgramIsFollowed)
+{
+    putMessage(root, "cur", "u:2,", jan5, messageText("x"));
+    auto mail = only(inbox);
+    ASSERT_TRUE(mail);
+    std::rename((root + "/cur/u:2,").c_str(), (root + "/cur/u:2,RS").c_str());
+    EXPECT_EQ(mail->unRead(), false);
+    ASSERT_TRUE(mail->setUnRead(true));
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/u:2,R"}));
+    std::rename((root + "/cur/u:2,R").c_str(), (root + "/cur/u:2,F").c_str());
+    auto moved = mail->move(archive);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/u:2,F"}));
+    // Gone for good: the one call fails.
+    std::remove((root + "/.Archive/cur/u:2,F").c_str());
+    EXPECT_FALSE(moved->unRead());
+    EXPECT_FALSE(moved->setUnRead(false));
+    EXPECT_EQ(moved->move(inbox), nullptr);
+    EXPECT_FALSE(moved->subject());
+}
+
+TEST_F(MaildirItems, MoveKeepsEntryIdFlagsAndReceivedTime)
+{
+    putMessage(root, "cur", "keep:2,FS", jan5, messageText("x"));
+    putMessage(root, "new", "fresh", jan5, messageText("y"));
+    auto items = inbox->items();
+    auto first = items->getFirst()->asMailItem();
+    auto second = items->getNext()->asMailItem();
+    if (first->entryId() != "keep")
+        std::swap(first, second);
+    double received = *first->receivedTime();
+    auto movedFirst = first->move(archive);
+    auto movedSecond = second->move(archive);
+    ASSERT_TRUE(movedFirst && movedSecond);
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/fresh:2,", "cur/keep:2,FS"}));
+    EXPECT_TRUE(messageFiles(root).empty());
+    EXPECT_EQ(movedFirst->entryId(), "keep");
+    EXPECT_EQ(movedFirst->receivedTime(), received);
+    EXPECT_EQ(movedFirst->unRead(), false);
+    std::tm local = localFromCalendarTime(jan5);
+    EXPECT_DOUBLE_EQ(received, oleDateFromLocal(local));
+    EXPECT_EQ(movedSecond->unRead(), true);
+}
+
+TEST_F(MaildirItems, MoveNeverReplacesAMessageOfTheSameName)
+{
+    putMessage(root, "cur", "twin:2,", jan5, messageText("inbox copy"));
+    putMessage(root + "/.Archive", "cur", "twin:2,", jan5, messageText("archive copy"));
+    auto mail = only(inbox);
+    EXPECT_EQ(mail->move(archive), nullptr);
+    EXPECT_EQ(readWholeFile(root + "/.Archive/cur/twin:2,"), messageText("archive copy"));
+    EXPECT_EQ(readWholeFile(root + "/cur/twin:2,"), messageText("inbox copy"));
+}
+
+TEST_F(MaildirItems, MoveIntoFoldersThatHoldNoMailFails)
+{
+    putMessage(root, "cur", "x:2,", jan5, messageText("x"));
+    auto mail = only(inbox);
+    EXPECT_EQ(mail->move(ns->getDefaultFolder(olFolderContacts)), nullptr);
+    EXPECT_EQ(mail->move(ns->folders()->getFirst()), nullptr);
+    EXPECT_EQ(mail->move(nullptr), nullptr);
+    auto trash = mail->move(ns->getDefaultFolder(olFolderDeletedItems));
+    ASSERT_TRUE(trash);
+    EXPECT_EQ(messageFiles(root + "/.Trash"), (std::set<std::string>{"cur/x:2,"}));
+}
+
+TEST_F(MaildirItems, SafeMailItemReadsSenderRecipientsAndTransportHeaders)
+{
+    putMessage(root, "new", "s", jan5,
+        "Received: from relay ([192.0.2.7]) by mx\r\nFrom: =?UTF-8?Q?J=C3=BCrgen?= <jurgen@example.de>\r\n"
+        "To: Bob <bob@example.net>, carol@example.com\r\nSubject: =?UTF-8?B?R3LDvMOfZQ==?=\r\n\r\nBody\r\n");
+    putMessage(root, "new", "t", jan5 + 1, "Subject: nobody sent this\r\n\r\nBody\r\n");
+    auto items = inbox->items();
+    auto safe = app->createSafeMailItem();
+    EXPECT_FALSE(safe->sender()); // no item set
+    safe->setItem(items->getFirst()->asMailItem());
+    EXPECT_EQ(safe->item()->subject(), "Grüße");
+    EXPECT_EQ(safe->senderName(), "Jürgen");
+    auto sender = safe->sender();
+    ASSERT_TRUE(sender && *sender);
+    EXPECT_EQ((*sender)->address, "jurgen@example.de");
+    auto recipients = safe->recipients();
+    ASSERT_TRUE(recipients);
+    ASSERT_EQ(recipients->count(), 2u);
+    EXPECT_EQ(recipients->item(1)->name, "Bob");
+    EXPECT_EQ(recipients->item(2)->address, "carol@example.com");
+    EXPECT_EQ(recipients->item(3), nullptr);
+    auto headers = safe->fields(PR_TRANSPORT_MESSAGE_HEADERS);
+    ASSERT_TRUE(headers);
+    EXPECT_NE(headers->find("Received: from relay ([192.0.2.7])"), std::string::npos);
+    EXPECT_FALSE(safe->fields(0x0037001E));
+    safe->setItem(items->getNext()->asMailItem());
+    auto none = safe->sender();
+    ASSERT_TRUE(none);
+    EXPECT_EQ(*none, nullptr);
+}
+
+TEST_F(MaildirItems, BodiesAreCachedUntilCleanup)
+{
+    std::string path = putMessage(
+        root, "new", "b", jan5, "From: a@b.example\r\nSubject: s\r\nContent-Type: text/plain\r\n\r\nfirst body\r\n");
+    auto mail = only(inbox);
+    auto html = mail->htmlBody();
+    ASSERT_TRUE(html);
+    EXPECT_NE(html->find("first body"), std::string::npos);
+    writeWholeFile(path, "From: a@b.example\r\nSubject: s\r\nContent-Type: text/plain\r\n\r\nsecond body\r\n");
+    EXPECT_NE(mail->body()->find("first body"), std::string::npos);
+    app->createMapiUtils()->cleanup();
+    EXPECT_NE(mail->body()->find("second body"), std::string::npos);
+    EXPECT_EQ(mail->attachments()->count(), 0u);
+    EXPECT_EQ(mail->attachments()->item(1), nullptr);
+    EXPECT_FALSE(mail->setHtmlBody("<p>stored mail is never rewritten</p>"));
+}
+
+TEST_F(MaildirItems, NewItemIsComposedAsAnRfc5322Message)
+{
+    auto item = app->createItem(olMailItem);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(app->createItem(olContactItem), nullptr);
+    auto mail = item->asMailItem();
+    ASSERT_TRUE(mail->setTo("me@example.org"));
+    ASSERT_TRUE(mail->setSubject("KVN calibration e-mail"));
+    ASSERT_TRUE(mail->setHtmlBody("<html><body>Hi</body></html>"));
+    EXPECT_EQ(mail->entryId(), "");
+    EXPECT_EQ(mail->move(inbox), nullptr);
+    auto text = mail->composeForSending("Me <me@example.org>", 45000.5);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("Subject: KVN calibration e-mail"), std::string::npos);
+    EXPECT_NE(text->find("me@example.org"), std::string::npos);
+    putMessage(root, "cur", "x:2,", jan5, messageText("stored"));
+    EXPECT_FALSE(only(inbox)->composeForSending("Me <me@example.org>", 45000.5));
+}
+
+} // namespace
+} // namespace kvn::outlook
+
+namespace kvn::outlook {
+namespace {
+
+using namespace kvn::testing;
+
+// Inbox discovery's window, written by formatFilterDate: mail received at
+// the stop time (to the minute) is inside it, a minute later is not.
+TEST(MaildirFilterDates, TheDiscoveryWindowEndsWithTheStopMinute)
+{
+    TempFolder temp;
+    std::string root = temp / "Maildir";
+    makeMaildir(root);
+    std::int64_t stop = localSeconds(2024, 3, 9, 18, 45, 0);
+    putMessage(root, "new", "at-stop", stop + 20, messageText("at stop"));
+    putMessage(root, "new", "minute-later", stop + 60, messageText("later"));
+    putMessage(root, "new", "day-before", stop - 86400, messageText("day before"));
+    putMessage(root, "new", "too-early", stop - 86400 - 60, messageText("too early"));
+    double stopTime = oleDateFromLocal(localFromCalendarTime(stop));
+    std::string filter = "[UnRead]=true and [ReceivedTime]>='" + formatFilterDate(stopTime - 1.0)
+        + "' and [ReceivedTime]<='" + formatFilterDate(stopTime) + "'";
+    auto app = openMaildirApplication({storeAt(root)}, "Default");
+    auto items = app->getNamespace("MAPI")->getDefaultFolder(olFolderInbox)->items();
+    auto first = items->find(filter);
+    ASSERT_TRUE(first) << filter;
+    std::vector<std::string> ids;
+    for (auto item = *first; item; item = items->findNext())
+        ids.push_back(item->asMailItem()->entryId());
+    EXPECT_EQ(ids, (std::vector<std::string>{"day-before", "at-stop"}));
+}
+
+} // namespace
+} // namespace kvn::outlook

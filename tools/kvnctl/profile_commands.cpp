@@ -1,0 +1,87 @@
+// kvnctl profile: the mail stores a profile opens, as kept in the registry.
+#include "platform/core/xdg_paths.h"
+#include "platform/outlook/profile_stores.h"
+#include "tools/kvnctl/command.h"
+
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace kvn::kvnctl {
+namespace {
+
+bool isFolder(const std::string& path)
+{
+    struct stat info { };
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string absolutePath(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+int addStore(CommandContext& context)
+{
+    outlook::StoreConfig store;
+    store.displayName = context.arguments.takeWord("NAME (the store's display name)");
+    std::string path = context.arguments.takeWord("PATH (the Maildir++ folder)");
+    auto contacts = context.arguments.takeOption("--contacts");
+    context.arguments.expectNoMore();
+    if (store.displayName.empty())
+        throw UsageError("the store needs a name");
+    if (!isFolder(path + "/cur") || !isFolder(path + "/new"))
+        throw UsageError("not a Maildir folder (it has no cur/ and new/): " + path);
+    if (contacts && !isFolder(*contacts))
+        throw UsageError("no such folder of contacts: " + *contacts);
+    store.root = absolutePath(path);
+    store.contactsFolder = contacts ? absolutePath(*contacts) : std::string();
+    if (!outlook::addProfileStore(registry::processRegistry(), context.options.profile, store))
+        return context.fail("cannot write the registry");
+    return exitSuccess;
+}
+
+int showStores(CommandContext& context)
+{
+    auto printer = context.takePrinter();
+    context.arguments.expectNoMore();
+    auto& reg = registry::processRegistry();
+    std::string key = outlook::profileStoresKey(context.options.profile);
+    bool configured = !reg.subKeyNames(registry::Hive::CurrentUser, key).empty();
+    auto stores = outlook::loadProfileStores(reg, context.options.profile, homeFolder());
+    printer->beginMap();
+    printer->field("Profile", context.options.profile);
+    printer->field("Key", "HKEY_CURRENT_USER\\" + key);
+    printer->field("Configured", configured);
+    printer->key("Stores");
+    printer->beginList();
+    for (const auto& store : stores) {
+        printer->beginMap();
+        printer->field("DisplayName", store.displayName);
+        printer->field("Path", store.root);
+        printer->field("Contacts", store.contactsFolder);
+        printer->field("TrashFolder", store.trashFolder);
+        printer->field("SentFolder", store.sentFolder);
+        printer->endMap();
+    }
+    printer->endList();
+    printer->endMap();
+    printer->finish();
+    return exitSuccess;
+}
+
+} // namespace
+
+int runProfileCommand(CommandContext& context)
+{
+    const std::string action = context.arguments.takeWord("add-store or show");
+    if (action == "add-store")
+        return addStore(context);
+    if (action == "show")
+        return showStores(context);
+    throw UsageError("unknown profile command: " + action);
+}
+
+} // namespace kvn::kvnctl
