@@ -8,6 +8,9 @@
 
 namespace kvn {
 
+// Appends the UTF-8 bytes of a code point (at most U+10FFFF).
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // Every letter in lower case (simple Unicode case mapping).
 std::string toLowerUtf8(std::string_view text);
 

@@ -1,6 +1,8 @@
 // Dovecot's Maildir++ folder-name encoding: modified UTF-7 plus "\xx" escapes.
 #include "platform/outlook/maildir_names.h"
 
+#include "platform/core/utf8_text.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -42,25 +44,6 @@ std::vector<std::uint32_t> codePoints(std::string_view text)
         i += length;
     }
     return points;
-}
-
-void appendUtf8(std::string& out, std::uint32_t point)
-{
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0 | (point >> 6));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        out += static_cast<char>(0xE0 | (point >> 12));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (point >> 18));
-        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    }
 }
 
 void appendBase64Run(std::string& out, const std::vector<std::uint16_t>& units)
@@ -133,13 +116,13 @@ std::optional<std::string> decodeBase64Run(std::string_view run)
         std::uint32_t unit = units[i];
         bool highSurrogate = unit >= 0xD800 && unit < 0xDC00;
         if (highSurrogate && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-            appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00u));
+            appendUtf8(out, static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00u)));
             ++i;
             continue;
         }
         if (unit >= 0xD800 && unit < 0xE000)
             return std::nullopt;
-        appendUtf8(out, unit);
+        appendUtf8(out, static_cast<char32_t>(unit));
     }
     return out;
 }

@@ -9,7 +9,8 @@
 namespace kvn::outlook {
 
 // One mailbox: the display name decoded to UTF-8 (RFC 2047), and the address
-// as written (local@domain). Either may be empty.
+// as written (local@domain). Either may be empty: a bare address has no name
+// (callers that show a sender name fall back to the address themselves).
 struct MailAddress {
     std::string name;
     std::string address;
@@ -22,7 +23,9 @@ struct MessageHeaders {
     std::string subject; // decoded (RFC 2047)
     MailAddress sender; // first mailbox of From; else Sender; else Return-Path
     std::vector<MailAddress> recipients; // To, then Cc; groups expanded
-    std::string transportHeaders; // the raw header block, line ends as in the file
+    // The raw header block, line ends as in the file, the empty line that ends
+    // it left out, NUL bytes made spaces.
+    std::string transportHeaders;
 };
 
 // Empty when the file cannot be opened or read (vanished, no permission).
@@ -35,7 +38,10 @@ std::optional<MessageHeaders> readMessageHeaders(const std::string& path);
 // part, or the text of the HTML (tags dropped, entities decoded) when there is
 // none. attachmentNames: every part with a file name (Content-Disposition
 // filename or Content-Type name, RFC 2231/2047 decoded), in message order.
-// MIME nesting deeper than an internal cap is not descended into.
+// An attached message (message/rfc822) is one attachment, named by its file
+// name or else by its subject + ".eml"; its own parts are not listed. Bodies
+// longer than 8 MiB are cut there, at most 4096 names are listed, and MIME
+// nesting deeper than 32 levels is not descended into.
 struct MessageContent {
     std::string htmlBody;
     std::string textBody;

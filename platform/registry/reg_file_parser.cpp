@@ -1,6 +1,8 @@
 // The hive file reader: one pass over the lines, keeping what is well formed.
 #include "platform/registry/reg_file_parser.h"
 
+#include "platform/core/utf8_text.h"
+
 #include <cstdint>
 #include <variant>
 
@@ -32,25 +34,6 @@ int hexDigit(char c)
     return -1;
 }
 
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // UTF-16LE after its byte order mark; an unpaired surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::string_view bytes)
 {
@@ -71,7 +54,7 @@ std::string utf16ToUtf8(std::string_view bytes)
         }
         if (code >= 0xD800 && code < 0xE000)
             code = 0xFFFD;
-        appendUtf8(out, code);
+        appendUtf8(out, static_cast<char32_t>(code));
     }
     return out;
 }

@@ -1,28 +1,19 @@
 #include "analysis/filter_date.h"
 
-#include "platform/core/ole_date.h"
+#include "tests/support/local_time.h"
 
 #include <gtest/gtest.h>
 
 namespace kvn {
 namespace {
 
-double oleDate(int year, int month, int day, int hour, int minute)
-{
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    return oleDateFromLocal(local);
-}
+using testing::oleDateOf;
 
 TEST(FilterDate, WritesMonthDayYearAndTwelveHourTime)
 {
-    EXPECT_EQ(formatFilterDate(oleDate(2004, 1, 5, 21, 30)), "Jan 05 2004 09:30 PM");
-    EXPECT_EQ(formatFilterDate(oleDate(2026, 12, 9, 0, 5)), "Dec 09 2026 12:05 AM");
-    EXPECT_EQ(formatFilterDate(oleDate(2026, 7, 31, 12, 0)), "Jul 31 2026 12:00 PM");
+    EXPECT_EQ(formatFilterDate(oleDateOf(2004, 1, 5, 21, 30)), "Jan 05 2004 09:30 PM");
+    EXPECT_EQ(formatFilterDate(oleDateOf(2026, 12, 9, 0, 5)), "Dec 09 2026 12:05 AM");
+    EXPECT_EQ(formatFilterDate(oleDateOf(2026, 7, 31, 12, 0)), "Jul 31 2026 12:00 PM");
 }
 
 TEST(FilterDate, ZeroOrLessStandsForTheFirstOf2000)
@@ -36,14 +27,14 @@ TEST(FilterDate, TheDefaultStopTimeIsInFebruary1982) { EXPECT_EQ(formatFilterDat
 TEST(FilterDate, TheEpochAndUnconvertibleDatesGiveNothing)
 {
     // 1970-01-01 01:00 in Berlin is calendar time 0.
-    EXPECT_EQ(formatFilterDate(oleDate(1970, 1, 1, 1, 0)), "");
+    EXPECT_EQ(formatFilterDate(oleDateOf(1970, 1, 1, 1, 0)), "");
     EXPECT_EQ(formatFilterDate(1e300), "");
 }
 
 TEST(FilterDate, ALocalTimeSkippedByTheClockChangeIsNormalised)
 {
     // 2026-03-29 02:30 does not exist in Berlin; the C library moves it on an hour.
-    EXPECT_EQ(formatFilterDate(oleDate(2026, 3, 29, 2, 30)), "Mar 29 2026 03:30 AM");
+    EXPECT_EQ(formatFilterDate(oleDateOf(2026, 3, 29, 2, 30)), "Mar 29 2026 03:30 AM");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/core/ole_date.h"
 #include "platform/outlook/maildir_store.h"
+#include "tests/support/local_time.h"
 #include "tests/support/temp_folder.h"
 
 #include <sys/stat.h>
@@ -26,14 +27,7 @@ inline void makeMaildir(const std::string& dir)
 // A local time as seconds since 1970.
 inline std::int64_t localSeconds(int year, int month, int day, int hour, int minute, int second = 0)
 {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
+    std::tm local = localTime(year, month, day, hour, minute, second);
     return std::mktime(&local);
 }
 

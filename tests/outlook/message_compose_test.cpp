@@ -3,21 +3,14 @@
 #include "platform/outlook/message_file.h"
 #include "tests/support/temp_folder.h"
 
+#include "tests/support/local_time.h"
+
 #include <gtest/gtest.h>
 
 namespace kvn::outlook {
 namespace {
 
-double oleDateOf(int year, int month, int day, int hour, int minute)
-{
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    return oleDateFromLocal(local);
-}
+using testing::oleDateOf;
 
 TEST(ComposeMessage, ReadsBackWithDecodedHeadersAndBothBodies)
 {

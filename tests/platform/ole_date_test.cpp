@@ -1,22 +1,13 @@
 #include "platform/core/clock.h"
 #include "platform/core/ole_date.h"
+#include "tests/support/local_time.h"
 
 #include <gtest/gtest.h>
 
 namespace kvn {
 namespace {
 
-std::tm localTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    return local;
-}
+using testing::localTime;
 
 TEST(OleDate, KnownDatesConvertBothWays)
 {

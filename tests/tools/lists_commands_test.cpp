@@ -106,8 +106,9 @@ TEST_F(ListsCommands, ASecondWriterIsRefused)
 TEST(AnalysisCommands, FilterDateAndSenderIp)
 {
     TempFolder folder;
-    writeWholeFile(folder / "message.eml", "Received: from a (a [192.0.2.7])\r\nSubject: x\r\n\r\nReceived: from b "
-                                           "(b [10.0.0.1])\r\n");
+    writeWholeFile(folder / "message.eml",
+        "Received: from a (a [192.0.2.7])\r\nSubject: x\r\n\r\nReceived: from b "
+        "(b [10.0.0.1])\r\n");
     EXPECT_EQ(runKvnctl(folder.path(), {"sender-ip", folder / "message.eml"}).out, "192.0.2.7\n");
     EXPECT_EQ(runKvnctl(folder.path(), {"sender-ip", folder / "missing.eml"}).status, 1);
     EXPECT_EQ(runKvnctl(folder.path(), {"filter-date", "0"}).out, "Jan 01 2000 12:00 AM\n");
