@@ -7,13 +7,7 @@
 namespace kvn {
 namespace {
 
-// A decoded character: a code point, or (for a byte that does not begin a
-// valid UTF-8 sequence) that byte alone, marked so that it is copied as is.
-struct Character {
-    char32_t value;
-    bool isRawByte;
-    std::size_t length;
-};
+using Character = Utf8Character;
 
 Character decodeAt(std::string_view text, std::size_t at)
 {
@@ -98,6 +92,19 @@ void appendUtf8(std::string& out, char32_t codePoint)
         out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
+}
+
+Utf8Character decodeUtf8At(std::string_view text, std::size_t at) { return decodeAt(text, at); }
+
+bool isValidUtf8(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const Character character = decodeAt(text, at);
+        if (character.isRawByte)
+            return false;
+        at += character.length;
+    }
+    return true;
 }
 
 std::string toLowerUtf8(std::string_view text)

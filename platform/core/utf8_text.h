@@ -8,6 +8,20 @@
 
 namespace kvn {
 
+// One character of UTF-8 text: a code point, or a byte that begins no valid
+// (shortest-form, non-surrogate) sequence, taken alone with isRawByte set.
+struct Utf8Character {
+    char32_t value;
+    bool isRawByte;
+    std::size_t length;
+};
+
+// The character that starts at text[at]; at must be inside the text.
+Utf8Character decodeUtf8At(std::string_view text, std::size_t at);
+
+// True when every byte belongs to a valid UTF-8 sequence.
+bool isValidUtf8(std::string_view text);
+
 // Appends the UTF-8 bytes of a code point (at most U+10FFFF).
 void appendUtf8(std::string& out, char32_t codePoint);
 

@@ -19,29 +19,9 @@ std::vector<std::uint32_t> codePoints(std::string_view text)
 {
     std::vector<std::uint32_t> points;
     for (std::size_t i = 0; i < text.size();) {
-        auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1
-            : (lead >> 5) == 0x6         ? 2
-            : (lead >> 4) == 0xE         ? 3
-            : (lead >> 3) == 0x1E        ? 4
-                                         : 0;
-        std::uint32_t point = length == 1 ? lead
-            : length == 2                 ? (lead & 0x1Fu)
-            : length == 3                 ? (lead & 0x0Fu)
-                                          : (lead & 0x07u);
-        bool valid = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            point = (point << 6) | (next & 0x3Fu);
-        }
-        if (!valid) {
-            points.push_back(lead);
-            ++i;
-            continue;
-        }
-        points.push_back(point);
-        i += length;
+        const Utf8Character character = decodeUtf8At(text, i);
+        points.push_back(static_cast<std::uint32_t>(character.value));
+        i += character.length;
     }
     return points;
 }

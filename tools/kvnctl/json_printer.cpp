@@ -1,5 +1,7 @@
 #include "tools/kvnctl/printer.h"
 
+#include "platform/core/utf8_text.h"
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -8,29 +10,15 @@
 namespace kvn::kvnctl {
 namespace {
 
-// Length of the valid UTF-8 sequence starting at text[at], or 0.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t at)
-{
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead <= 0xDF ? 2 : 0;
-    if (length == 0 || at + length > text.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
-            return 0;
-    }
-    return length;
-}
-
 void writeEscaped(std::ostream& out, std::string_view text)
 {
     out << '"';
     for (std::size_t at = 0; at < text.size();) {
         const auto byte = static_cast<unsigned char>(text[at]);
         if (byte >= 0x80) {
-            if (const std::size_t length = utf8SequenceLength(text, at)) {
-                out << text.substr(at, length);
-                at += length;
+            if (const Utf8Character character = decodeUtf8At(text, at); !character.isRawByte) {
+                out << text.substr(at, character.length);
+                at += character.length;
                 continue;
             }
         }
