@@ -3,6 +3,8 @@
 // however large the message is.
 #include "platform/outlook/header_block.h"
 
+#include "platform/core/file_descriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,22 +39,6 @@ std::string_view cutToLimit(std::string_view block)
     const std::size_t lastLineEnd = limited.rfind('\n');
     return lastLineEnd == std::string_view::npos ? limited : limited.substr(0, lastLineEnd + 1);
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) { }
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 } // namespace
 

@@ -2,6 +2,8 @@
 // systems (see maildir_move.h for why each step comes where it does).
 #include "platform/outlook/maildir_move.h"
 
+#include "platform/core/file_descriptor.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -17,22 +19,6 @@
 
 namespace kvn::outlook {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) { }
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 std::string parentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
