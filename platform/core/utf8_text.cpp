@@ -126,6 +126,19 @@ int compareIgnoringCase(std::string_view a, std::string_view b)
 {
     std::size_t i = 0;
     std::size_t j = 0;
+    // Addresses are nearly always ASCII: compare those bytes without decoding.
+    while (i < a.size() && j < b.size()) {
+        const auto left = static_cast<unsigned char>(a[i]);
+        const auto right = static_cast<unsigned char>(b[j]);
+        if (left >= 0x80 || right >= 0x80)
+            break;
+        const int leftLower = left >= 'A' && left <= 'Z' ? left + ('a' - 'A') : left;
+        const int rightLower = right >= 'A' && right <= 'Z' ? right + ('a' - 'A') : right;
+        if (leftLower != rightLower)
+            return leftLower < rightLower ? -1 : 1;
+        ++i;
+        ++j;
+    }
     while (i < a.size() && j < b.size()) {
         const Character left = decodeAt(a, i);
         const Character right = decodeAt(b, j);
