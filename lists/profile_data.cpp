@@ -35,12 +35,25 @@ const char* dataFileName(DataFile file)
     return "";
 }
 
-Status prepareDataFolder(FileSystem& files, const std::string& installDir, const std::string& dataFolder)
+namespace {
+
+Status checkInstallDir(FileSystem& files, const std::string& installDir)
 {
     if (installDir.empty())
         return Status::failure("No installation folder (Install_Dir) is set");
     if (!files.isFolder(installDir))
         return Status::failure("The installation folder " + installDir + " does not exist or is not a folder");
+    return Status::success();
+}
+
+} // namespace
+
+Status prepareDataFolder(FileSystem& files, const std::string& installDir, const std::string& dataFolder)
+{
+    if (Status installed = checkInstallDir(files, installDir); !installed.ok())
+        return installed;
+    if (dataFolder.empty())
+        return Status::failure("The profile has no data folder of its own (its name is not a plain folder name)");
     return files.ensurePrivateFolder(dataFolder);
 }
 
@@ -53,38 +66,115 @@ ProfileData::ProfileData(std::string installDir, std::string profileName, FileSy
 {
 }
 
+std::string ProfileData::dataFilePath(DataFile file) const
+{
+    const std::string folder = dataFolder();
+    return folder.empty() ? std::string() : folder + "/" + dataFileName(file);
+}
+
 std::optional<std::string> ProfileData::readDataFile(DataFile file, DataProblems& problems)
 {
     LoadState& state = loadStates_[static_cast<std::size_t>(file)];
     const std::string path = dataFilePath(file);
-    if (const Status folder = prepareDataFolder(*files_, installDir_, dataFolder()); !folder.ok()) {
-        state = LoadState::Unreadable;
+    const bool reader = mode_ == LoadMode::Reader;
+    state = LoadState::Unreadable;
+    // A reader needs the installation folder only; a missing data folder
+    // holds no file, which reads as empty.
+    const Status folder
+        = reader ? checkInstallDir(*files_, installDir_) : prepareDataFolder(*files_, installDir_, dataFolder());
+    if (!folder.ok()) {
         report(problems, "Cannot load " + path + ": " + folder.error());
         return std::nullopt;
     }
     FileContents contents = files_->readFile(path, maxDataFileBytes);
     if (!contents.status.ok()) {
-        state = LoadState::Unreadable;
         report(problems, "Cannot load " + path + ": " + contents.status.error());
         return std::nullopt;
     }
     state = LoadState::Read;
-    if (!contents.existed) {
+    if (!contents.existed && !reader) {
         if (const Status created = files_->replaceFile(path, {}); !created.ok())
             report(problems, "Cannot create the empty file " + path + ": " + created.error());
     }
     return std::move(contents.bytes);
 }
 
+// Keeps the whole file beside it under the first free numbered name, or
+// under the name of an earlier copy with the same bytes, so that loading the
+// same damaged file again and again leaves one copy. Returns the copy's path,
+// or empty (after marking the file not to be saved over) when none could be
+// kept.
+std::string ProfileData::keepOriginal(DataFile file, const std::string& bytes)
+{
+    const std::string base = dataFilePath(file) + ".damaged";
+    for (int number = 0; number < 1000; ++number) {
+        const std::string path = number == 0 ? base : base + "." + std::to_string(number);
+        const FileContents existing = files_->readFile(path, maxDataFileBytes);
+        if (!existing.status.ok() || (existing.existed && existing.bytes != bytes))
+            continue;
+        if (existing.existed || files_->replaceFile(path, bytes).ok())
+            return path;
+        break;
+    }
+    loadStates_[static_cast<std::size_t>(file)] = LoadState::Unreadable;
+    return {};
+}
+
 void ProfileData::noteCutShort(DataFile file, const std::string& bytes, const ReadEnd& end, DataProblems& problems)
 {
     const std::string path = dataFilePath(file);
-    const std::string copy = path + ".damaged";
-    const Status kept = files_->replaceFile(copy, bytes);
-    report(problems,
-        "Reading " + path + " stopped at byte " + std::to_string(end.cutAt)
-            + ", a record cut short; the records before it were loaded"
-            + (kept.ok() ? "; the whole file was kept as " + copy : "; no copy could be kept: " + kept.error()));
+    std::string message = "Reading " + path + " stopped at byte " + std::to_string(end.cutAt)
+        + ", a record cut short; the records before it were loaded";
+    if (mode_ == LoadMode::Writer) {
+        const std::string copy = keepOriginal(file, bytes);
+        if (copy.empty()) {
+            report(problems, message + "; no copy of the whole file could be kept, so it will not be saved over");
+            return;
+        }
+        message += "; the whole file is kept as " + copy;
+    }
+    problems.cutShort.push_back(file);
+    report(problems, message);
+}
+
+void ProfileData::noteSkipped(const std::string& bytes, std::size_t skipped, DataProblems& problems)
+{
+    const std::string path = dataFilePath(DataFile::Lists);
+    std::string message
+        = std::to_string(skipped) + " record(s) of " + path + " have a kind outside 2..7 and were skipped";
+    if (mode_ == LoadMode::Writer) {
+        const std::string copy = keepOriginal(DataFile::Lists, bytes);
+        if (copy.empty()) {
+            report(problems, message + "; no copy of the whole file could be kept, so it will not be saved over");
+            return;
+        }
+        message += "; the next save leaves them out, and the whole file is kept as " + copy;
+    }
+    ++problems.skippedRecordNotes;
+    report(problems, message);
+}
+
+// The temporaries replaceFile makes are "<file>.tmp." and six random
+// characters; only a save killed between creating and renaming one leaves
+// it. Called with the profile's lock held, so no live save owns one.
+void ProfileData::removeStaleTemporaries(DataProblems& problems)
+{
+    const FolderListing listing = files_->listFolder(dataFolder());
+    if (!listing.status.ok())
+        return; // the loads that follow report the folder
+    for (const std::string& name : listing.names) {
+        const std::size_t tmp = name.rfind(".tmp.");
+        if (tmp == std::string::npos || name.size() != tmp + 5 + 6)
+            continue;
+        bool ours = false;
+        for (const DataFile file :
+            {DataFile::Lists, DataFile::OwnAddresses, DataFile::QuarantineDecisions, DataFile::Statistics})
+            ours = ours || name.starts_with(dataFileName(file));
+        if (!ours)
+            continue;
+        if (const Status removed = files_->removeFile(dataFolder() + "/" + name); !removed.ok())
+            report(problems, "Cannot remove a temporary file left by an interrupted save: " + removed.error());
+    }
 }
 
 void ProfileData::loadLists(DataProblems& problems)
@@ -94,9 +184,12 @@ void ProfileData::loadLists(DataProblems& problems)
     if (!bytes)
         return;
     RecordsRead<ListEntry> read = readListRecords(*bytes);
+    std::size_t skipped = 0;
     for (ListEntry& entry : read.records) {
-        if (!isListKind(entry.kind))
+        if (!isListKind(entry.kind)) {
+            ++skipped;
             continue;
+        }
         const auto kind = static_cast<ListKind>(entry.kind);
         const bool white = entry.isWhite;
         if (kind == ListKind::Address)
@@ -105,6 +198,8 @@ void ProfileData::loadLists(DataProblems& problems)
     }
     if (!read.end.complete)
         noteCutShort(DataFile::Lists, *bytes, read.end, problems);
+    if (skipped > 0)
+        noteSkipped(*bytes, skipped, problems);
 }
 
 void ProfileData::loadOwnAddresses(DataProblems& problems)
@@ -148,9 +243,27 @@ void ProfileData::loadStatistics(DataProblems& problems)
         noteCutShort(DataFile::Statistics, *bytes, read.end, problems);
 }
 
-DataProblems ProfileData::loadAll()
+DataProblems ProfileData::loadAll() { return load(LoadMode::Writer); }
+
+DataProblems ProfileData::readAll() { return load(LoadMode::Reader); }
+
+DataProblems ProfileData::load(LoadMode mode)
 {
     DataProblems problems;
+    mode_ = mode;
+    if (const Status name = checkProfileName(profileName_); !name.ok()) {
+        loadStates_.fill(LoadState::Unreadable);
+        lists_.clear();
+        ownAddresses_.clear();
+        decisions_.clear();
+        statistics_.clear();
+        sameSenderOff_ = true;
+        calibrationNeeded_ = false;
+        report(problems, "Cannot load the profile's data: " + name.error());
+        return problems;
+    }
+    if (mode == LoadMode::Writer && files_->isFolder(dataFolder()))
+        removeStaleTemporaries(problems);
     loadLists(problems);
     loadOwnAddresses(problems);
     loadDecisions(problems);
@@ -197,23 +310,19 @@ std::string ProfileData::decisionsFileBytes() const
 std::string ProfileData::statisticsFileBytes() const
 {
     RecordWriter writer;
-    for (const auto* list : {&statistics_.accepted, &statistics_.quarantined, &statistics_.blocked})
-        for (const StatRecord& record : *list)
-            writeStatRecord(writer, record);
-    for (std::size_t i = 0; i < statistics_.counters.size(); ++i) {
-        if (statistics_.counters[i] <= 0)
-            continue;
-        const auto index = static_cast<std::int32_t>(i);
-        writeStatRecord(writer, StatRecord{-1.0, index / 7, index % 7, std::to_string(statistics_.counters[i]), {}});
-    }
+    writeStatistics(writer, statistics_);
     return writer.take();
 }
 
 void ProfileData::writeDataFile(
     DataFile file, const std::string& base, bool toDataFolder, const std::string& bytes, DataProblems& problems)
 {
-    const std::string folder = base + "/" + profileName_;
+    const std::string folder = profileDataFolder(base, profileName_);
     const std::string path = folder + "/" + dataFileName(file);
+    if (toDataFolder && mode_ == LoadMode::Reader) {
+        report(problems, "Not saving " + path + ": the profile was loaded for reading only");
+        return;
+    }
     if (toDataFolder && loadStates_[static_cast<std::size_t>(file)] == LoadState::Unreadable) {
         report(problems,
             "Not saving " + path
@@ -232,6 +341,10 @@ void ProfileData::writeDataFile(
 DataProblems ProfileData::saveAll(const std::optional<std::string>& folder)
 {
     DataProblems problems;
+    if (const Status name = checkProfileName(profileName_); !name.ok()) {
+        report(problems, "Cannot save the profile's data: " + name.error());
+        return problems;
+    }
     sortForSaving();
     const std::string base = folder.value_or(installDir_);
     const bool toDataFolder = !folder || *folder == installDir_;

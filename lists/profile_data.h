@@ -7,7 +7,11 @@
 // the end; in between everything changes in memory only. Every file is
 // replaced as a whole (temporary file, sync, rename), so an interrupted save
 // leaves the previous file intact. A file that could not be read at load is
-// never written over by saveAll, so its content is not lost to an empty list.
+// never written over by saveAll, so its content is not lost to an empty list;
+// a file read only in part (cut short, or with records of kinds outside 2..7,
+// which are skipped) is saved over only once a copy of the whole original is
+// kept beside it. readAll is the load of a process that only looks: it
+// creates and changes nothing.
 // Not thread-safe: the engine's lock guards it.
 #pragma once
 
@@ -17,6 +21,7 @@
 #include "lists/statistics.h"
 #include "platform/core/clock.h"
 #include "platform/core/file_system.h"
+#include "platform/core/profile_name.h"
 
 #include <array>
 #include <optional>
@@ -25,13 +30,22 @@
 
 namespace kvn {
 
-// What went wrong with which files; empty when everything was read or written.
+enum class DataFile { Lists = 0, OwnAddresses = 1, QuarantineDecisions = 2, Statistics = 3 };
+
+// What went wrong with which files; empty when everything was read or written
+// whole. Some messages lose nothing that was on disk: a file read up to a
+// record cut short (its records before the cut are loaded) and the skipped
+// records of unknown kinds. Every other message is a file that could not be
+// read or written.
 struct [[nodiscard]] DataProblems {
     std::vector<std::string> messages;
-    bool ok() const { return messages.empty(); }
-};
+    std::vector<DataFile> cutShort; // one message each
+    std::size_t skippedRecordNotes = 0; // one message each
 
-enum class DataFile { Lists = 0, OwnAddresses = 1, QuarantineDecisions = 2, Statistics = 3 };
+    bool ok() const { return messages.empty(); }
+    // Every file was read, whole or in part; nothing failed.
+    bool allRead() const { return messages.size() == cutShort.size() + skippedRecordNotes; }
+};
 
 // "lists.lst", "own.kvn", "qEmails.lst", "Statistics.kvn"
 const char* dataFileName(DataFile file);
@@ -45,9 +59,11 @@ public:
 
     const std::string& installDir() const { return installDir_; }
     const std::string& profileName() const { return profileName_; }
-    // Install_Dir + "/" + ProfileName
-    std::string dataFolder() const { return installDir_ + "/" + profileName_; }
-    std::string dataFilePath(DataFile file) const { return dataFolder() + "/" + dataFileName(file); }
+    // Install_Dir + "/" + ProfileName; empty when the profile name is not one
+    // plain folder name (checkProfileName), and then every load and save
+    // fails without touching a file.
+    std::string dataFolder() const { return profileDataFolder(installDir_, profileName_); }
+    std::string dataFilePath(DataFile file) const;
 
     FilterLists& lists() { return lists_; }
     const FilterLists& lists() const { return lists_; }
@@ -64,14 +80,25 @@ public:
     // Set by loadAll when some own address has no calibration text yet.
     bool calibrationNeeded() const { return calibrationNeeded_; }
 
-    // Reads the four files from the data folder, creating the folder (not
-    // Install_Dir) and any missing file empty. Each file's data is emptied
-    // first; a file that cannot be read leaves its data empty and is named in
-    // the problems; a file cut short keeps the records before the cut (and a
-    // copy of the whole file beside it, "<name>.damaged"). Statistics records
-    // older than seven days are folded into the counters. Problems are also
-    // written to stderr.
+    // The load of the process that will save the profile; the caller holds
+    // the profile's lock (ProfileLock). Reads the four files from the data
+    // folder, creating the folder (not Install_Dir) and any missing file
+    // empty, and removes the temporary files "<name>.tmp.XXXXXX" that a save
+    // killed half-way left there. Each file's data is emptied first; a file
+    // that cannot be read leaves its data empty and is named in the problems;
+    // a file cut short keeps the records before the cut, and records of kinds
+    // outside 2..7 are skipped; in both cases the whole file is first kept
+    // beside it as "<name>.damaged" (or ".damaged.1", ".damaged.2", ... when
+    // that name holds another copy; a copy with the same bytes is reused).
+    // Statistics records older than seven days are folded into the counters.
+    // Problems are also written to stderr.
     DataProblems loadAll();
+
+    // The load of a process that only reads (no lock needed): the same data
+    // as loadAll, but nothing is created, removed or copied. A missing data
+    // folder or file reads as empty, without a problem. saveAll into the data
+    // folder refuses to write after it.
+    DataProblems readAll();
 
     // Sorts the Address and Domain sequences by extra and writes the four
     // files into folder/ProfileName, or the data folder when no folder is
@@ -79,10 +106,17 @@ public:
     DataProblems saveAll(const std::optional<std::string>& folder = std::nullopt);
 
 private:
+    // Unreadable files, and files read in part whose original could not be
+    // kept, are never saved over.
     enum class LoadState { NotLoaded, Read, Unreadable };
+    enum class LoadMode { Writer, Reader };
 
+    DataProblems load(LoadMode mode);
+    void removeStaleTemporaries(DataProblems& problems);
     std::optional<std::string> readDataFile(DataFile file, DataProblems& problems);
+    std::string keepOriginal(DataFile file, const std::string& bytes);
     void noteCutShort(DataFile file, const std::string& bytes, const ReadEnd& end, DataProblems& problems);
+    void noteSkipped(const std::string& bytes, std::size_t skipped, DataProblems& problems);
     void loadLists(DataProblems& problems);
     void loadOwnAddresses(DataProblems& problems);
     void loadDecisions(DataProblems& problems);
@@ -107,6 +141,7 @@ private:
     bool sameSenderOff_ = false;
     bool calibrationNeeded_ = false;
     std::array<LoadState, 4> loadStates_{};
+    LoadMode mode_ = LoadMode::Writer;
 };
 
 // Prepares a data folder under an installation folder: the installation

@@ -3,9 +3,11 @@
 
 #include "lists/registry_root.h"
 #include "lists/settings_table.h"
+#include "platform/core/profile_name.h"
 #include "platform/core/xdg_paths.h"
 
 #include <array>
+#include <cassert>
 #include <charconv>
 #include <limits>
 
@@ -68,7 +70,9 @@ bool writeString(std::string_view subKey, std::string_view name, std::string_vie
 
 std::string profileSubKey(std::string_view profileName)
 {
-    return profileName.empty() ? std::string("Default") : std::string(profileName);
+    const std::string key = profileName.empty() ? std::string("Default") : std::string(profileName);
+    assert(checkProfileName(key).ok() && "profile names are checked where they enter the program");
+    return key;
 }
 
 std::string readInstallDir() { return readString("", setting::InstallDir, defaultInstallDir()); }

@@ -29,6 +29,7 @@ std::string readString(std::string_view subKey, std::string_view name, std::stri
 bool writeString(std::string_view subKey, std::string_view name, std::string_view text);
 
 // The profile's sub-key: its name, or "Default" for a profile without one.
+// The name must have passed checkProfileName (platform/core/profile_name.h).
 std::string profileSubKey(std::string_view profileName);
 
 // "Install_Dir" of the product key, where the installer put it; by default

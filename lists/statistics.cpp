@@ -90,4 +90,17 @@ void Statistics::foldIn(StatRecord record, double cutOff)
         list->push_back(std::move(record));
 }
 
+void writeStatistics(RecordWriter& writer, const Statistics& statistics)
+{
+    for (const auto* list : {&statistics.accepted, &statistics.quarantined, &statistics.blocked})
+        for (const StatRecord& record : *list)
+            writeStatRecord(writer, record);
+    for (std::size_t i = 0; i < statistics.counters.size(); ++i) {
+        if (statistics.counters[i] <= 0)
+            continue;
+        const auto index = static_cast<std::int32_t>(i);
+        writeStatRecord(writer, StatRecord{-1.0, index / 7, index % 7, std::to_string(statistics.counters[i]), {}});
+    }
+}
+
 } // namespace kvn

@@ -60,4 +60,11 @@ private:
     const Clock* clock_;
 };
 
+// The statistics as Statistics.kvn holds them: the accepted, then the
+// quarantined, then the blocked records, each list in order; then, by index,
+// one summary record (date -1.0, category index / 7, reason index % 7, the
+// count in decimal, no detail) per counter above zero. Loading these bytes
+// with the same cut-off folds them back into the same statistics.
+void writeStatistics(RecordWriter& writer, const Statistics& statistics);
+
 } // namespace kvn

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvn {
 
@@ -15,6 +16,12 @@ struct FileContents {
     Status status = Status::success();
     bool existed = false;
     std::string bytes;
+};
+
+// The names in a folder, without "." and "..".
+struct FolderListing {
+    Status status = Status::success();
+    std::vector<std::string> names;
 };
 
 class FileSystem {
@@ -29,13 +36,25 @@ public:
 
     // The whole file. A missing file is success with existed == false and no
     // bytes. A file larger than maxBytes fails rather than being read in part.
+    // Only a regular file (or a symbolic link to one) is read: a FIFO, a
+    // device, a socket or a folder fails at once, naming what it is, and is
+    // never waited on.
     virtual FileContents readFile(const std::string& path, std::size_t maxBytes) = 0;
 
     // Replaces the file's content as one step: the bytes go to a temporary
-    // file in the same folder (mode 0600), are synced, and the temporary file
-    // is renamed over the old one, and the folder is synced. On any failure
-    // the old file is left whole and the temporary file is removed.
+    // file "<path>.tmp.XXXXXX" in the same folder (mode 0600), are synced,
+    // the temporary file is renamed over the old one, and the folder is
+    // synced. On a failure before the rename the old file is left whole and
+    // the temporary file is removed. A failed sync of the folder after the
+    // rename is a failure too: the new content is in place but may not
+    // survive a crash, so the caller must not take the write as done.
     virtual Status replaceFile(const std::string& path, std::string_view bytes) = 0;
+
+    // The entries of a folder, in no particular order.
+    virtual FolderListing listFolder(const std::string& path) = 0;
+
+    // Removes one file (never a folder). A missing file is success.
+    virtual Status removeFile(const std::string& path) = 0;
 };
 
 // The machine's file system. Safe to call from any thread.

@@ -1,9 +1,10 @@
-#include "platform/core/file_system.h"
+#include "platform/core/posix_file_system.h"
 
 #include "platform/core/file_descriptor.h"
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +25,27 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// What a file that is not a regular file is, for the message that refuses it.
+const char* whatItIs(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO (named pipe)";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    return "not a regular file";
+}
+
+Status notARegularFile(const std::string& path, mode_t mode)
+{
+    return Status::failure("Not reading " + path + ": it is " + whatItIs(mode) + ", not a regular file");
+}
+
 bool writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -39,6 +61,8 @@ bool writeAll(int fd, std::string_view bytes)
 
 class PosixFileSystem final : public FileSystem {
 public:
+    explicit PosixFileSystem(SyncCall sync) : sync_(sync) { }
+
     bool isFolder(const std::string& path) const override
     {
         struct stat info { };
@@ -55,18 +79,35 @@ public:
     FileContents readFile(const std::string& path, std::size_t maxBytes) override
     {
         FileContents contents;
-        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        // Without O_NONBLOCK opening a FIFO waits for a writer, for ever;
+        // O_NOCTTY keeps a terminal named here from becoming ours.
+        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (file.get() < 0) {
-            if (errno != ENOENT)
-                contents.status = Status::failure(describe("Cannot open", path, errno));
+            const int openError = errno;
+            struct stat info { };
+            if (openError == ENOENT)
+                return contents;
+            contents.existed = true;
+            // A socket cannot be opened at all (ENXIO); say what it is.
+            if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+                contents.status = notARegularFile(path, info.st_mode);
+            else
+                contents.status = Status::failure(describe("Cannot open", path, openError));
             return contents;
         }
         contents.existed = true;
         struct stat info { };
-        if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-            contents.status = Status::failure("Not a readable file: " + path);
+        if (::fstat(file.get(), &info) != 0) {
+            contents.status = Status::failure(describe("Cannot read", path, errno));
             return contents;
         }
+        if (!S_ISREG(info.st_mode)) {
+            contents.status = notARegularFile(path, info.st_mode);
+            return contents;
+        }
+        // Reads of a regular file block only as long as the disk takes;
+        // drop O_NONBLOCK so that no file system may answer EAGAIN.
+        ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
         if (static_cast<std::size_t>(info.st_size) > maxBytes) {
             contents.status = Status::failure("The file is too large to be read: " + path);
             return contents;
@@ -102,7 +143,7 @@ public:
             return Status::failure(describe("Cannot create a temporary file beside", path, errno));
         // mkostemp creates the file 0600 already; keep it so even under an odd umask.
         ::fchmod(file.get(), 0600);
-        const bool written = writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
+        const bool written = writeAll(file.get(), bytes) && sync_(file.get()) == 0;
         const int writeError = errno;
         if (!file.close() || !written) {
             ::unlink(temporary.c_str());
@@ -114,18 +155,57 @@ public:
             return Status::failure(describe("Cannot replace", path, renameError));
         }
         // The rename itself is durable only once the folder is synced.
-        FileDescriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() >= 0)
-            ::fsync(folder.get());
+        const std::string folderPath = folderOf(path);
+        FileDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.get() < 0 || sync_(folder.get()) != 0)
+            return Status::failure(describe("Cannot sync the folder", folderPath, errno) + " (the new " + path
+                + " may not survive a crash)");
         return Status::success();
     }
+
+    FolderListing listFolder(const std::string& path) override
+    {
+        FolderListing listing;
+        DIR* folder = ::opendir(path.c_str());
+        if (folder == nullptr) {
+            listing.status = Status::failure(describe("Cannot list", path, errno));
+            return listing;
+        }
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(folder);
+            if (entry == nullptr)
+                break;
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                listing.names.emplace_back(name);
+        }
+        if (errno != 0) {
+            listing.status = Status::failure(describe("Cannot list", path, errno));
+            listing.names.clear();
+        }
+        ::closedir(folder);
+        return listing;
+    }
+
+    Status removeFile(const std::string& path) override
+    {
+        if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+            return Status::success();
+        return Status::failure(describe("Cannot remove", path, errno));
+    }
+
+private:
+    SyncCall sync_;
 };
 
 } // namespace
 
+std::unique_ptr<FileSystem> makePosixFileSystem(SyncCall sync) { return std::make_unique<PosixFileSystem>(sync); }
+
 FileSystem& realFileSystem()
 {
-    static PosixFileSystem fileSystem;
+    static PosixFileSystem fileSystem(::fsync);
     return fileSystem;
 }
 

@@ -5,9 +5,15 @@
 #include "tests/lists/profile_fixture.h"
 
 #include <array>
+#include <atomic>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <new>
 #include <random>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,6 +45,14 @@ public:
     Status replaceFile(const std::string& path, std::string_view bytes) override
     {
         return fails() ? injected() : realFileSystem().replaceFile(path, bytes);
+    }
+    FolderListing listFolder(const std::string& path) override
+    {
+        return fails() ? FolderListing{injected(), {}} : realFileSystem().listFolder(path);
+    }
+    Status removeFile(const std::string& path) override
+    {
+        return fails() ? injected() : realFileSystem().removeFile(path);
     }
 
 private:
@@ -148,6 +162,8 @@ TEST_F(InterruptedSaveTest, FileUnreadableAtLoadIsNotOverwrittenBySave)
         {
             return realFileSystem().replaceFile(path, bytes);
         }
+        FolderListing listFolder(const std::string& path) override { return realFileSystem().listFolder(path); }
+        Status removeFile(const std::string& path) override { return realFileSystem().removeFile(path); }
     } flaky;
     ProfileData flakyData(installDir(), "Default", flaky, clock);
     const DataProblems loaded = flakyData.loadAll();
@@ -161,38 +177,87 @@ TEST_F(InterruptedSaveTest, FileUnreadableAtLoadIsNotOverwrittenBySave)
     EXPECT_NE(readWholeFile(filePath(DataFile::OwnAddresses)), before[1]) << "the other files are saved";
 }
 
-// A child saves two different profiles' data in turn as fast as it can; it is
-// killed at random moments. Every file must then read whole and be one of the
-// two versions.
+// How many kills the killed-writer test makes: KVN_KILL_ROUNDS when set (a
+// long campaign), else a count that suits every test run.
+int killRounds()
+{
+    const char* rounds = std::getenv("KVN_KILL_ROUNDS");
+    return rounds != nullptr && std::atoi(rounds) > 0 ? std::atoi(rounds) : 40;
+}
+
+// What the saving child tells the parent through shared memory: how many
+// saves it began and how many it finished.
+struct SaveProgress {
+    std::atomic<int> begun{0};
+    std::atomic<int> finished{0};
+};
+
+// A child saves two different profiles' data in turn as fast as it can,
+// starting with the one that is not on disk, so that every save changes
+// files; it is killed at a random moment after its first save began. Every
+// file must then read whole and be one of the two versions, and the next
+// writer's load leaves no temporary file.
 TEST_F(InterruptedSaveTest, KilledWriterLeavesEveryFileWhole)
 {
     const auto [before, after] = oldAndNew();
+    void* shared = ::mmap(nullptr, sizeof(SaveProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED);
+    auto* progress = new (shared) SaveProgress;
     std::mt19937 random(12345);
-    for (int round = 0; round < 40; ++round) {
+    const int rounds = killRounds();
+    int mixed = 0; // rounds that ended with some files old and some new
+    FileSet onDisk = before;
+    for (int round = 0; round < rounds; ++round) {
+        const bool newFirst = onDisk != after;
+        progress->begun = 0;
+        progress->finished = 0;
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            ::close(ready[0]);
             ProfileData first = makeData();
             testing::fillSample(first);
             ProfileData second = makeData();
             testing::fillSample(second);
             changeData(second);
-            for (;;) {
-                (void)first.saveAll();
-                (void)second.saveAll();
+            for (int save = 1;; ++save) {
+                progress->begun = save;
+                if (save == 1 && ::write(ready[1], "1", 1) != 1)
+                    ::_exit(1);
+                (void)((save % 2 == 1) == newFirst ? second : first).saveAll();
+                progress->finished = save;
             }
         }
-        ::usleep(static_cast<useconds_t>(1000 + random() % 30000));
+        ::close(ready[1]);
+        char signal = 0;
+        ASSERT_EQ(::read(ready[0], &signal, 1), 1) << "the child never began to save";
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(random() % 20000));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status));
+        const int begun = progress->begun;
+        ASSERT_GE(begun, 1) << "round " << round;
+        EXPECT_EQ(progress->finished, begun - 1) << "round " << round << ": killed between two saves";
+
         const FileSet now = filesOf(*this);
+        onDisk = now;
         for (std::size_t i = 0; i < now.size(); ++i)
             ASSERT_TRUE(now[i] == before[i] || now[i] == after[i]) << "file " << i << " in round " << round;
+        mixed += now != before && now != after;
         ProfileData loaded = makeData();
         ASSERT_TRUE(loaded.loadAll().ok()) << "round " << round;
+        for (const auto& entry : std::filesystem::directory_iterator(dataFolder()))
+            EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos)
+                << entry.path() << " left after round " << round;
     }
+    std::cout << "[          ] " << rounds << " kills inside saves, " << mixed
+              << " of them between the files of one save\n";
+    progress->~SaveProgress();
+    ::munmap(shared, sizeof(SaveProgress));
 }
 
 } // namespace

@@ -88,14 +88,101 @@ TEST_F(ProfileDataTest, FilesAreWrittenInTheDocumentedOrderAndArePrivate)
     }
 }
 
+// The Address and Domain sequences go out sorted by extra, whatever their
+// values say and in whichever order they were built; the other kinds keep
+// their order; white before black.
+TEST_F(ProfileDataTest, ListsAreWrittenSortedByExtraInTheDocumentedOrder)
+{
+    ProfileData data = makeData();
+    FilterLists& lists = data.lists();
+    for (const char* address : {"yuri@u.org", "bea@v.org", "Xena@w.org", "bea@a.org"})
+        lists.sequence(ListKind::Address, false).push_back(testing::listEntry(ListKind::Address, "", address));
+    lists.rebuildAddressIndexes();
+    // Values in one order, extras in the other: only the extras count.
+    for (const auto& [value, extra] : std::vector<std::pair<std::string, std::string>>{
+             {"a.org", "zz"}, {"b.org", "yy"}, {"c.org", "Yx"}, {"d.org", "\xC3\xA9"}, {"e.org", ""}})
+        lists.sequence(ListKind::Domain, false).push_back(testing::listEntry(ListKind::Domain, value, extra));
+    lists.sequence(ListKind::Domain, true).push_back(testing::listEntry(ListKind::Domain, "white.org", "2"));
+    lists.sequence(ListKind::Domain, true).push_back(testing::listEntry(ListKind::Domain, "other.org", "1"));
+    lists.sequence(ListKind::Word, false).push_back(testing::listEntry(ListKind::Word, "zebra", ""));
+    lists.sequence(ListKind::Word, false).push_back(testing::listEntry(ListKind::Word, "apple", ""));
+    ASSERT_TRUE(data.saveAll().ok());
+
+    std::vector<std::string> written;
+    for (const ListEntry& entry : readListRecords(readWholeFile(filePath(DataFile::Lists))).records)
+        written.push_back(std::string(entry.isWhite ? "W " : "B ")
+            + std::string(listKindName(static_cast<ListKind>(entry.kind))) + " " + entry.value + "|" + entry.extra);
+    const std::vector<std::string> expected = {
+        "W domain other.org|1",
+        "W domain white.org|2",
+        "B e-mail address |bea@a.org",
+        "B e-mail address |bea@v.org",
+        "B e-mail address |xena@w.org",
+        "B e-mail address |yuri@u.org",
+        "B domain e.org|",
+        "B domain c.org|yx",
+        "B domain b.org|yy",
+        "B domain a.org|zz",
+        "B domain d.org|\xC3\xA9",
+        "B word/expression zebra|",
+        "B word/expression apple|",
+    };
+    EXPECT_EQ(written, expected);
+}
+
+TEST_F(ProfileDataTest, StatisticsAreWrittenAcceptedQuarantinedBlockedThenSummaries)
+{
+    ProfileData data = makeData();
+    Statistics& statistics = data.statistics();
+    statistics.addStatRecord(0, 1, "blocked 1", "");
+    statistics.addStatRecord(1, 3, "quarantined 1", "");
+    statistics.addStatRecord(2, 2, "accepted 1", "d");
+    statistics.addStatRecord(0, 6, "blocked 2", "");
+    statistics.addStatRecord(2, 0, "accepted 2", "");
+    statistics.counters[20] = 4;
+    statistics.counters[0] = 1;
+    statistics.counters[8] = 12;
+    statistics.counters[9] = -3; // not above zero: not written
+    ASSERT_TRUE(data.saveAll().ok());
+    const double when = clock.nowOleDate();
+    const std::vector<StatRecord> expected = {
+        {when, 2, 2, "accepted 1", "d"},
+        {when, 2, 0, "accepted 2", ""},
+        {when, 1, 3, "quarantined 1", ""},
+        {when, 0, 1, "blocked 1", ""},
+        {when, 0, 6, "blocked 2", ""},
+        {-1.0, 0, 0, "1", ""},
+        {-1.0, 1, 1, "12", ""},
+        {-1.0, 2, 6, "4", ""},
+    };
+    const RecordsRead<StatRecord> read = readStatRecords(readWholeFile(filePath(DataFile::Statistics)));
+    EXPECT_TRUE(read.end.complete);
+    EXPECT_EQ(read.records, expected);
+}
+
 TEST_F(ProfileDataTest, FirstLoadCreatesFolderAndEmptyFilesWithoutChangingDirectory)
 {
     const auto before = std::filesystem::current_path();
     ProfileData data = makeData();
+    testing::fillSample(data); // a load empties what was there
     EXPECT_TRUE(data.loadAll().ok());
     EXPECT_EQ(std::filesystem::current_path(), before);
-    EXPECT_TRUE(std::filesystem::exists(filePath(DataFile::Statistics)));
-    EXPECT_EQ(std::filesystem::file_size(filePath(DataFile::Lists)), 0u);
+    for (const DataFile file :
+        {DataFile::Lists, DataFile::OwnAddresses, DataFile::QuarantineDecisions, DataFile::Statistics}) {
+        ASSERT_TRUE(std::filesystem::is_regular_file(filePath(file))) << dataFileName(file);
+        EXPECT_EQ(std::filesystem::file_size(filePath(file)), 0u) << dataFileName(file);
+    }
+    for (const ListKind kind : allListKinds)
+        for (const bool white : {true, false})
+            EXPECT_TRUE(data.lists().sequence(kind, white).empty()) << listKindName(kind) << white;
+    EXPECT_EQ(data.lists().firstCharIndex(true), "");
+    EXPECT_EQ(data.lists().firstCharIndex(false), "");
+    EXPECT_TRUE(data.ownAddresses().empty());
+    EXPECT_TRUE(data.quarantineDecisions().empty());
+    EXPECT_TRUE(data.statistics().blocked.empty());
+    EXPECT_TRUE(data.statistics().quarantined.empty());
+    EXPECT_TRUE(data.statistics().accepted.empty());
+    EXPECT_EQ(data.statistics().counters, StatCounters{});
     EXPECT_TRUE(data.sameSenderOff()) << "no own address: protection off";
     EXPECT_FALSE(data.calibrationNeeded());
 }
@@ -112,7 +199,9 @@ TEST_F(ProfileDataTest, KindNineIsSkippedAndTheRestLoads)
     std::filesystem::create_directory(dataFolder());
     writeWholeFile(filePath(DataFile::Lists), writer.take());
     ProfileData data = makeData();
-    EXPECT_TRUE(data.loadAll().ok());
+    const DataProblems problems = data.loadAll();
+    EXPECT_TRUE(problems.allRead());
+    EXPECT_EQ(problems.skippedRecordNotes, 1u);
     ASSERT_EQ(data.lists().sequence(ListKind::Word, true).size(), 1u);
     EXPECT_EQ(data.lists().sequence(ListKind::Word, true)[0].value, "after");
     EXPECT_TRUE(data.lists().sequence(ListKind::Word, false).empty());

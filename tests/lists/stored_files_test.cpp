@@ -1,17 +1,21 @@
 // A lists file written by an earlier version (tests/data/lists/old_lists.lst)
 // still loads, and the profile's lock keeps a second writer out.
+#include "lists/list_records.h"
 #include "lists/profile_data.h"
 #include "platform/core/profile_lock.h"
 #include "tests/lists/profile_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace kvn {
 namespace {
 
 using testing::ProfileFixture;
+using testing::readWholeFile;
 
 class StoredFilesTest : public ::testing::Test, public ProfileFixture { };
 
@@ -33,11 +37,24 @@ TEST_F(StoredFilesTest, OldListsFileLoadsEveryRecordInItsList)
     EXPECT_EQ(lists.firstCharIndex(false), "s");
     EXPECT_EQ(lists.findIpRange(0x0A000005, true).result, LookupResult::InOtherList);
 
-    // Saved again, the records come in the writer's order (the black IP range
-    // after the black word) and the lists read back the same.
+    // Saved again, the same records come in the writer's order: white before
+    // black, by kind, Address and Domain by extra (the black IP range moves
+    // after the black word).
     ASSERT_TRUE(data.saveAll().ok());
-    EXPECT_EQ(std::filesystem::file_size(filePath(DataFile::Lists)),
-        std::filesystem::file_size(std::string(KVN_TEST_DATA) + "/old_lists.lst"));
+    std::vector<ListEntry> expected
+        = readListRecords(readWholeFile(std::string(KVN_TEST_DATA) + "/old_lists.lst")).records;
+    const auto writerOrder = [](const ListEntry& entry) {
+        const bool sorted
+            = entry.kind == listKindCode(ListKind::Address) || entry.kind == listKindCode(ListKind::Domain);
+        return std::make_tuple(!entry.isWhite, entry.kind, sorted ? entry.extra : std::string());
+    };
+    std::stable_sort(expected.begin(), expected.end(),
+        [&](const ListEntry& a, const ListEntry& b) { return writerOrder(a) < writerOrder(b); });
+    const RecordsRead<ListEntry> written = readListRecords(readWholeFile(filePath(DataFile::Lists)));
+    EXPECT_TRUE(written.end.complete);
+    EXPECT_EQ(written.records, expected);
+    ASSERT_GE(expected.size(), 2u);
+    EXPECT_EQ(expected.back().kind, listKindCode(ListKind::IpRange)) << "the test file no longer tests reordering";
     ProfileData again = makeData();
     ASSERT_TRUE(again.loadAll().ok());
     for (const ListKind kind : allListKinds)

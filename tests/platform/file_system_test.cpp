@@ -1,10 +1,15 @@
 #include "platform/core/file_system.h"
 
+#include "platform/core/posix_file_system.h"
 #include "tests/support/temp_folder.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,6 +103,79 @@ TEST(FileSystem, MakesPrivateFoldersOnlyUnderAnExistingParent)
 
     testing::writeWholeFile(folder / "plain", "x");
     EXPECT_FALSE(files.ensurePrivateFolder(folder / "plain").ok());
+}
+
+// Nothing that is not a regular file is read or waited on: a FIFO without a
+// writer would block an open for ever.
+TEST(FileSystem, RefusesFifosDevicesSocketsAndFoldersAtOnceSayingWhatTheyAre)
+{
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder / "folder");
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = folder / "socket";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+    const std::pair<std::string, std::string> cases[] = {{folder / "fifo", "a FIFO"},
+        {"/dev/null", "a character device"}, {folder / "folder", "a folder"}, {socketPath, "a socket"}};
+    for (const auto& [path, what] : cases) {
+        const FileContents contents = realFileSystem().readFile(path, 1024);
+        EXPECT_FALSE(contents.status.ok()) << path;
+        EXPECT_NE(contents.status.error().find(path), std::string::npos) << contents.status.error();
+        EXPECT_NE(contents.status.error().find(what), std::string::npos) << contents.status.error();
+        EXPECT_TRUE(contents.bytes.empty());
+    }
+    ::close(listening);
+
+    // A link to a regular file is read: a profile's files may live elsewhere.
+    testing::writeWholeFile(folder / "real", "linked");
+    std::filesystem::create_symlink(folder / "real", folder / "link");
+    EXPECT_EQ(realFileSystem().readFile(folder / "link", 1024).bytes, "linked");
+}
+
+// A sync that fails for folders only: the file's data is on disk, the rename
+// is not known to be.
+int failFolderSync(int fd)
+{
+    struct stat info { };
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return ::fsync(fd);
+}
+
+TEST(FileSystem, AFailedFolderSyncIsAFailedWrite)
+{
+    TempFolder folder;
+    const auto files = makePosixFileSystem(failFolderSync);
+    const Status written = files->replaceFile(folder / "data.bin", "new");
+    ASSERT_FALSE(written.ok());
+    EXPECT_NE(written.error().find("Cannot sync the folder"), std::string::npos) << written.error();
+    EXPECT_TRUE(makePosixFileSystem(::fsync)->replaceFile(folder / "data.bin", "new").ok());
+}
+
+TEST(FileSystem, ListsAFolderAndRemovesFiles)
+{
+    TempFolder folder;
+    FileSystem& files = realFileSystem();
+    testing::writeWholeFile(folder / "a", "1");
+    testing::writeWholeFile(folder / "b", "2");
+    FolderListing listing = files.listFolder(folder.path());
+    ASSERT_TRUE(listing.status.ok());
+    std::sort(listing.names.begin(), listing.names.end());
+    EXPECT_EQ(listing.names, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(files.removeFile(folder / "a").ok());
+    EXPECT_TRUE(files.removeFile(folder / "a").ok()) << "a missing file is already removed";
+    EXPECT_FALSE(std::filesystem::exists(folder / "a"));
+    std::filesystem::create_directory(folder / "sub");
+    EXPECT_FALSE(files.removeFile(folder / "sub").ok());
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "sub"));
+    EXPECT_FALSE(files.listFolder(folder / "none").status.ok());
 }
 
 } // namespace

@@ -182,6 +182,8 @@ public:
             return Status::failure("disk full");
         return realFileSystem().replaceFile(path, bytes);
     }
+    FolderListing listFolder(const std::string& path) override { return realFileSystem().listFolder(path); }
+    Status removeFile(const std::string& path) override { return realFileSystem().removeFile(path); }
 };
 
 TEST(FileRegistry, AFailedWriteChangesNothing)

@@ -16,7 +16,8 @@ struct KvnctlResult {
     std::string err;
 };
 
-inline KvnctlResult runKvnctl(const std::string& installDir, std::vector<std::string> words)
+inline KvnctlResult runKvnctl(
+    const std::string& installDir, std::vector<std::string> words, const std::string& profile = "Test")
 {
     using namespace kvn::kvnctl;
     KvnctlResult result;
@@ -24,7 +25,7 @@ inline KvnctlResult runKvnctl(const std::string& installDir, std::vector<std::st
     std::ostringstream err;
     GlobalOptions options;
     options.installDir = installDir;
-    options.profile = "Test";
+    options.profile = profile;
     const std::string name = words.front();
     words.erase(words.begin());
     for (const CommandGroup& group : commandGroups()) {

@@ -1,6 +1,7 @@
 #include "tools/kvnctl/command.h"
 
 #include "lists/settings.h"
+#include "platform/core/profile_name.h"
 
 #include <ostream>
 
@@ -18,7 +19,12 @@ std::string CommandContext::installDir() const
     return readInstallDir();
 }
 
-std::string CommandContext::dataFolder() const { return installDir() + "/" + options.profile; }
+std::string CommandContext::dataFolder() const
+{
+    if (const Status name = checkProfileName(options.profile); !name.ok())
+        throw UsageError(name.error());
+    return profileDataFolder(installDir(), options.profile);
+}
 
 int CommandContext::fail(const std::string& message) const
 {

@@ -36,7 +36,8 @@ public:
     std::unique_ptr<Printer> takePrinter();
     // The installation folder: --install-dir, else the configured one.
     std::string installDir() const;
-    // The profile's data folder: installDir() + "/" + profile.
+    // The profile's data folder: installDir() + "/" + profile. Throws
+    // UsageError when the profile name is not one plain folder name.
     std::string dataFolder() const;
     // Writes "kvnctl: " and the message to err; returns exitFileError.
     int fail(const std::string& message) const;

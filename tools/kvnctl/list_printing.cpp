@@ -2,6 +2,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/file_system.h"
+#include "platform/core/xdg_paths.h"
 
 namespace kvn::kvnctl {
 
@@ -44,18 +45,22 @@ bool takePolarity(Arguments& arguments)
 
 std::optional<ProfileData> loadForReading(CommandContext& context, int& status)
 {
-    const std::string folder = context.dataFolder();
-    if (!realFileSystem().isFolder(folder)) {
-        status = context.fail("profile \"" + context.options.profile + "\" has no data in " + folder);
-        return std::nullopt;
-    }
+    const std::string installDir = context.installDir();
+    (void)context.dataFolder(); // refuses a profile name that is not a folder name
     std::optional<ProfileData> data(
-        std::in_place, context.installDir(), context.options.profile, realFileSystem(), systemClock());
-    if (!data->loadAll().ok()) {
-        status = context.fail("the profile's data could not be read whole (see above)");
+        std::in_place, installDir, context.options.profile, realFileSystem(), systemClock());
+    status = exitSuccess;
+    // Before the first write even the default installation folder may be
+    // missing: a new profile, whose lists are empty.
+    if (!context.options.installDir && installDir == defaultInstallDir() && !realFileSystem().isFolder(installDir))
+        return data;
+    // Read-only: a reader holds no lock, so it must never create or replace
+    // a file a writer may be saving. A file cut short shows what was read,
+    // with the warning readAll printed.
+    if (!data->readAll().allRead()) {
+        status = context.fail("the profile's data could not be read (see above)");
         return std::nullopt;
     }
-    status = exitSuccess;
     return data;
 }
 

@@ -22,9 +22,11 @@ ListKind parseKindWord(const std::string& word);
 // "--white" or "--black", exactly one of them; throws UsageError otherwise.
 bool takePolarity(Arguments& arguments);
 
-// The profile's data, loaded, for commands that only read it. Empty (after
-// saying why) when the profile has no data folder or a file could not be read
-// whole; status is then the exit status to return.
+// The profile's data, read without creating or changing any file, for
+// commands that only read it. A profile without data yet is empty; a file cut
+// short gives the records before the cut (the warning goes to stderr). Empty
+// (after saying why) when a file could not be read at all; status is then the
+// exit status to return.
 std::optional<ProfileData> loadForReading(CommandContext& context, int& status);
 
 } // namespace kvn::kvnctl

@@ -116,8 +116,23 @@ void createDefaultInstallDir(const CommandContext& context)
         std::filesystem::permissions(context.installDir(), std::filesystem::perms::owner_all, ignored);
 }
 
+// "--keep-what-was-read": save a profile whose files were cut short with the
+// records read before the cut (the whole originals are kept beside them).
+bool takeKeepWhatWasRead(CommandContext& context) { return context.arguments.takeFlag("--keep-what-was-read"); }
+
+std::string cutShortRefusal(const DataProblems& loaded)
+{
+    std::string names;
+    for (const DataFile file : loaded.cutShort)
+        names += std::string(names.empty() ? "" : ", ") + dataFileName(file);
+    return names
+        + " ended in a record cut short (see above), so saving now would leave out whatever followed the cut; "
+          "nothing was written. The whole original is kept beside it. To save the profile with the records that "
+          "were read, run the command again with --keep-what-was-read";
+}
+
 // Loads, lets change() alter the lists, saves; all under the profile's lock.
-template <class Change> int editProfile(CommandContext& context, Change change)
+template <class Change> int editProfile(CommandContext& context, bool keepWhatWasRead, Change change)
 {
     createDefaultInstallDir(context);
     if (const Status ready = prepareDataFolder(realFileSystem(), context.installDir(), context.dataFolder());
@@ -127,8 +142,11 @@ template <class Change> int editProfile(CommandContext& context, Change change)
     if (const std::string* why = std::get_if<std::string>(&lock))
         return context.fail(*why);
     ProfileData data(context.installDir(), context.options.profile, realFileSystem(), systemClock());
-    if (!data.loadAll().ok())
-        return context.fail("the profile's data could not be read whole (see above); nothing was written");
+    const DataProblems loaded = data.loadAll();
+    if (!loaded.allRead())
+        return context.fail("the profile's data could not be read (see above); nothing was written");
+    if (!loaded.cutShort.empty() && !keepWhatWasRead)
+        return context.fail(cutShortRefusal(loaded));
     const int status = change(data);
     if (status != exitSuccess)
         return status;
@@ -142,10 +160,11 @@ template <class Change> int editProfile(CommandContext& context, Change change)
 int addListEntry(CommandContext& context)
 {
     auto printer = context.takePrinter();
+    const bool keepWhatWasRead = takeKeepWhatWasRead(context);
     const EditRequest request = readRequest(context, true);
     ListEntry entry;
     int position = -1;
-    const int status = editProfile(context, [&](ProfileData& data) {
+    const int status = editProfile(context, keepWhatWasRead, [&](ProfileData& data) {
         for (const bool white : {request.white, !request.white}) {
             if (positionIn(data.lists().sequence(request.kind, white), request) >= 0)
                 return context.fail(std::string("already on the ") + listName(white) + "; nothing was written");
@@ -176,9 +195,10 @@ int addListEntry(CommandContext& context)
 int removeListEntry(CommandContext& context)
 {
     auto printer = context.takePrinter();
+    const bool keepWhatWasRead = takeKeepWhatWasRead(context);
     const EditRequest request = readRequest(context, false);
     ListEntry removed;
-    const int status = editProfile(context, [&](ProfileData& data) {
+    const int status = editProfile(context, keepWhatWasRead, [&](ProfileData& data) {
         const ListSequence& sequence = data.lists().sequence(request.kind, request.white);
         const int position = positionIn(sequence, request);
         if (position < 0)

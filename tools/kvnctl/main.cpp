@@ -1,5 +1,6 @@
 // kvnctl: the command-line face of a Korvane profile, for people who run the
 // filter without a window, for scripts, and for looking inside a profile.
+#include "platform/core/profile_name.h"
 #include "tools/kvnctl/command.h"
 
 #include <cstring>
@@ -53,6 +54,11 @@ int run(int argc, char** argv)
     }
     if (options.profile.empty())
         options.profile = "Default";
+    // The name becomes a folder and a registry key: refuse it before any command runs.
+    if (const Status name = checkProfileName(options.profile); !name.ok()) {
+        std::cerr << "kvnctl: " << name.error() << '\n';
+        return exitUsageError;
+    }
     const CommandGroup* group = findGroup(words[at]);
     if (group == nullptr) {
         std::cerr << "kvnctl: unknown command " << words[at] << "\n\n";
