@@ -1,7 +1,9 @@
 #include "lists/extra_sort.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kvn {
 namespace {
@@ -62,12 +64,36 @@ bool strictlyIncreasing(const ListSequence& s)
     return true;
 }
 
+// When no two extras are equal there is exactly one order sorted by extra,
+// so any sort gives what the quicksort gives. A list saved sorted and
+// appended to since is the quicksort's worst case (each partition of the
+// sorted part peels off one entry), so such lists are sorted in n log n.
+// Returns false, leaving the sequence as it was, when two extras are equal:
+// then only the quicksort itself says where each of them goes.
+bool sortDistinctExtras(ListSequence& s)
+{
+    std::vector<std::size_t> order(s.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return s[a].extra < s[b].extra; });
+    for (std::size_t i = 1; i < order.size(); ++i)
+        if (s[order[i - 1]].extra == s[order[i]].extra)
+            return false;
+    ListSequence sorted;
+    sorted.reserve(s.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(s[i]));
+    s = std::move(sorted);
+    return true;
+}
+
 } // namespace
 
 void sortByExtra(ListSequence& sequence)
 {
-    if (sequence.size() > 1 && !strictlyIncreasing(sequence))
-        quickSort(sequence, 0, sequence.size() - 1);
+    if (sequence.size() < 2 || strictlyIncreasing(sequence) || sortDistinctExtras(sequence))
+        return;
+    quickSort(sequence, 0, sequence.size() - 1);
 }
 
 } // namespace kvn

@@ -65,15 +65,75 @@ TEST(ExtraSortTest, EqualExtrasArePartitionedAsTheFileWriterAlwaysDid)
     EXPECT_EQ(values, (std::vector<std::string>{"3", "2", "0", "1"}));
 }
 
+// The sort as the file writer has always done it, written plainly: the
+// reference for where entries with equal extras go.
+void referenceQuickSort(ListSequence& s, int low, int high)
+{
+    if (low >= high)
+        return;
+    const std::string pivot = s[static_cast<std::size_t>(low)].extra;
+    int i = low + 1;
+    int j = high;
+    for (;;) {
+        while (i <= high && s[static_cast<std::size_t>(i)].extra <= pivot)
+            ++i;
+        while (s[static_cast<std::size_t>(j)].extra > pivot)
+            --j;
+        if (i >= j)
+            break;
+        std::swap(s[static_cast<std::size_t>(i)], s[static_cast<std::size_t>(j)]);
+    }
+    std::swap(s[static_cast<std::size_t>(low)], s[static_cast<std::size_t>(j)]);
+    referenceQuickSort(s, low, j - 1);
+    referenceQuickSort(s, j + 1, high);
+}
+
+std::vector<std::string> valuesOf(const ListSequence& sequence)
+{
+    std::vector<std::string> values;
+    for (const ListEntry& entry : sequence)
+        values.push_back(entry.value);
+    return values;
+}
+
+// Whatever way the sort takes (nothing to do, every extra distinct, or the
+// quicksort for equal extras), every entry lands where the quicksort puts it:
+// on random lists, on sorted lists with entries appended, with and without
+// equal extras.
+TEST(ExtraSortTest, EveryEntryLandsWhereTheQuicksortPutsIt)
+{
+    std::mt19937 random(3);
+    for (int round = 0; round < 400; ++round) {
+        const bool withEqual = round % 2 == 0;
+        const int size = static_cast<int>(random() % 80);
+        std::vector<std::string> extras;
+        for (int i = 0; i < size; ++i)
+            extras.push_back(withEqual ? std::string(1, static_cast<char>('a' + random() % 6))
+                                       : std::to_string(random() % 1000000) + "@" + std::to_string(i));
+        if (round % 4 < 2)
+            std::sort(extras.begin(), extras.end());
+        for (int appended = 0; appended < 3; ++appended)
+            extras.push_back(
+                withEqual ? "c" : "new" + std::to_string(random() % 1000) + "-" + std::to_string(appended));
+        ListSequence sorted = withExtras(extras);
+        ListSequence expected = sorted;
+        sortByExtra(sorted);
+        referenceQuickSort(expected, 0, static_cast<int>(expected.size()) - 1);
+        ASSERT_EQ(valuesOf(sorted), valuesOf(expected)) << "round " << round;
+    }
+}
+
 // Each partition of [max, 1, 2, .., max-1] moves the next largest to the
 // front, the worst case for the stack depth of a recursive quicksort. Run on
-// a thread with a small stack, as a worker thread of the engine has.
+// a thread with a small stack, as a worker thread of the engine has. One
+// extra appears twice, so that the quicksort itself has to run.
 TEST(ExtraSortTest, WorstCaseForStackDepthRunsOnASmallStack)
 {
     constexpr int count = 6000;
     std::vector<std::string> extras{std::to_string(100000 + count)};
     for (int i = 1; i < count; ++i)
         extras.push_back(std::to_string(100000 + i));
+    extras.push_back(extras[1]);
     ListSequence sequence = withExtras(extras);
 
     pthread_attr_t attributes;
