@@ -5,7 +5,10 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kvn::testing {
 namespace {
@@ -26,6 +29,34 @@ TEST_F(ProfileDataCommands, ANewProfileShowsEmptyListsAndCreatesNothing)
     const KvnctlResult stats = run({"stats", "show"});
     EXPECT_EQ(stats.status, 0) << stats.err;
     EXPECT_TRUE(std::filesystem::is_empty(install.path())) << "a reader made the profile's folder";
+}
+
+// A newcomer's first command, before anything made the default installation
+// folder. Run in a child, so that the process-wide registry it opens on the
+// way is a throw-away one.
+TEST(NewcomerCommands, ShowWorksBeforeTheDefaultInstallationFolderExists)
+{
+    TempFolder home;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        ::setenv("KORVANE_REGISTRY", (home / "registry").c_str(), 1);
+        int failures = 0;
+        for (const char* group : {"lists", "stats"}) {
+            std::ostringstream out;
+            std::ostringstream err;
+            kvnctl::CommandContext context(kvnctl::GlobalOptions{}, kvnctl::Arguments({"show"}), out, err);
+            for (const kvnctl::CommandGroup& candidate : kvnctl::commandGroups())
+                if (std::string(candidate.name) == group)
+                    failures += candidate.run(context) != kvnctl::exitSuccess;
+        }
+        ::_exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a show command failed on a new profile";
+    EXPECT_FALSE(std::filesystem::exists(home / "data")) << "a reader made the installation folder";
 }
 
 TEST_F(ProfileDataCommands, ACutListsFileIsShownAndEditedOnlyWhenAsked)
