@@ -116,7 +116,7 @@ std::string ProfileData::keepOriginal(DataFile file, const std::string& bytes)
             return path;
         break;
     }
-    loadStates_[static_cast<std::size_t>(file)] = LoadState::Unreadable;
+    loadStates_[static_cast<std::size_t>(file)] = LoadState::ReadInPartNotCopied;
     return {};
 }
 
@@ -323,11 +323,19 @@ void ProfileData::writeDataFile(
         report(problems, "Not saving " + path + ": the profile was loaded for reading only");
         return;
     }
-    if (toDataFolder && loadStates_[static_cast<std::size_t>(file)] == LoadState::Unreadable) {
+    const LoadState state = loadStates_[static_cast<std::size_t>(file)];
+    if (toDataFolder && state == LoadState::Unreadable) {
         report(problems,
             "Not saving " + path
                 + ": it could not be read when the profile was loaded, and writing it now would "
                   "replace what it holds");
+        return;
+    }
+    if (toDataFolder && state == LoadState::ReadInPartNotCopied) {
+        report(problems,
+            "Not saving " + path
+                + ": it was read only in part and no copy of the whole could be kept, so writing it now "
+                  "would lose the rest");
         return;
     }
     if (const Status ready = prepareDataFolder(*files_, base, folder); !ready.ok()) {

@@ -108,7 +108,7 @@ public:
 private:
     // Unreadable files, and files read in part whose original could not be
     // kept, are never saved over.
-    enum class LoadState { NotLoaded, Read, Unreadable };
+    enum class LoadState { NotLoaded, Read, Unreadable, ReadInPartNotCopied };
     enum class LoadMode { Writer, Reader };
 
     DataProblems load(LoadMode mode);

@@ -5,6 +5,7 @@
 #include "lists/list_records.h"
 #include "lists/profile_data.h"
 #include "tests/lists/profile_fixture.h"
+#include "tests/support/unprivileged.h"
 
 #include <chrono>
 #include <filesystem>
@@ -139,6 +140,44 @@ TEST_F(DamagedFilesTest, AFifoIsRefusedAtOnceAndNeverSavedOver)
     struct stat info { };
     ASSERT_EQ(::lstat(filePath(DataFile::Lists).c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(DamagedFilesTest, AnUnreadableFileIsReportedByBothLoadsAndNeverSavedOver)
+{
+    ProfileData saved = makeData();
+    testing::fillSample(saved);
+    ASSERT_TRUE(saved.saveAll().ok());
+    const std::string before = readWholeFile(filePath(DataFile::Lists));
+    testing::handOver(temp.path());
+    ASSERT_EQ(::chmod(filePath(DataFile::Lists).c_str(), 0), 0);
+    const testing::UnprivilegedRun run = testing::runUnprivileged([&] {
+        ProfileData reader = makeData();
+        std::string outcome = reader.readAll().allRead() ? "read, " : "refused, ";
+        ProfileData writer = makeData();
+        const DataProblems loaded = writer.loadAll();
+        outcome += loaded.allRead() ? "read, " : "refused, ";
+        writer.lists().sequence(ListKind::Word, true).push_back(testing::listEntry(ListKind::Word, "new", ""));
+        outcome += writer.saveAll().ok() ? "saved" : "not saved";
+        return outcome + "|" + (loaded.messages.empty() ? std::string() : loaded.messages[0]);
+    });
+    ASSERT_EQ(::chmod(filePath(DataFile::Lists).c_str(), 0600), 0);
+    ASSERT_TRUE(run.ran) << run.failure;
+    EXPECT_EQ(run.output.substr(0, run.output.find('|')), "refused, refused, not saved");
+    EXPECT_NE(run.output.find("Permission denied"), std::string::npos) << run.output;
+    EXPECT_EQ(readWholeFile(filePath(DataFile::Lists)), before);
+}
+
+TEST_F(DamagedFilesTest, AFileLargerThanAnyProfileIsRefusedUnreadAndKept)
+{
+    std::filesystem::create_directory(dataFolder());
+    writeWholeFile(filePath(DataFile::Statistics), "");
+    std::filesystem::resize_file(filePath(DataFile::Statistics), maxDataFileBytes + 1); // sparse: costs nothing
+    ProfileData data = makeData();
+    const DataProblems loaded = data.loadAll();
+    ASSERT_EQ(loaded.messages.size(), 1u);
+    EXPECT_NE(loaded.messages[0].find("too large"), std::string::npos) << loaded.messages[0];
+    EXPECT_FALSE(data.saveAll().ok());
+    EXPECT_EQ(std::filesystem::file_size(filePath(DataFile::Statistics)), maxDataFileBytes + 1);
 }
 
 TEST_F(DamagedFilesTest, AReaderCreatesAndChangesNothing)
