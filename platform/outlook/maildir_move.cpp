@@ -122,8 +122,11 @@ std::optional<StartedJournal> startJournal(
             return std::nullopt;
         }
         std::string text = journalText({folderOfCurPath(sourcePath), targetPath, stem});
-        bool written = flock(lock->get(), LOCK_EX) == 0
-            && write(lock->get(), text.data(), text.size()) == static_cast<ssize_t>(text.size())
+        // Where the file system has no flock(), the journal goes unguarded: a
+        // clean-up that takes it at worst makes this move report a failure;
+        // it never loses or doubles the message.
+        flock(lock->get(), LOCK_EX);
+        bool written = write(lock->get(), text.data(), text.size()) == static_cast<ssize_t>(text.size())
             && fsync(lock->get()) == 0;
         RenameOutcome renamed = written ? renameNoReplace(part, journal) : RenameOutcome::Failed;
         int error = errno;

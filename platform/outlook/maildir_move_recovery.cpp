@@ -101,7 +101,7 @@ void finishJournal(const std::string& path, bool isPart, const std::string& fold
     struct stat info { };
     if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return;
-    if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+    if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
         return; // a move in progress, here or in another process
     if (fstat(fd.get(), &info) != 0 || info.st_nlink == 0)
         return; // that move ended while we waited
