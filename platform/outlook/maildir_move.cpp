@@ -1,32 +1,79 @@
-// rename-without-replace, and the copy-sync-rename-unlink move across file
-// systems (see maildir_move.h for why each step comes where it does).
+// rename-without-replace, and the journalled move across file systems (see
+// maildir_move.h for why each step comes where it does).
 #include "platform/outlook/maildir_move.h"
 
 #include "platform/core/file_descriptor.h"
+#include "platform/outlook/maildir_move_steps.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <dirent.h>
-
 #include <atomic>
-#include <fstream>
-#include <string_view>
-#include <vector>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <unordered_set>
 
 namespace kvn::outlook {
 namespace {
 
-std::string parentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+using namespace move_steps;
 
-bool syncFolder(const std::string& folder)
+// The unique names being moved by this process: a second move of one of
+// them waits for the first to end.
+class MovesInProgress {
+public:
+    void begin(const std::string& unique)
+    {
+        std::unique_lock lock(mutex_);
+        if (moving_.count(unique)) {
+            ++waiting_;
+            ended_.wait(lock, [&] { return !moving_.count(unique); });
+            --waiting_;
+        }
+        moving_.insert(unique);
+    }
+    void end(const std::string& unique)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            moving_.erase(unique);
+        }
+        ended_.notify_all();
+    }
+    std::size_t waiting()
+    {
+        std::lock_guard lock(mutex_);
+        return waiting_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    std::unordered_set<std::string> moving_;
+    std::size_t waiting_ = 0;
+};
+
+MovesInProgress& movesInProgress()
 {
-    FileDescriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.get() >= 0 && fsync(fd.get()) == 0;
+    static MovesInProgress moves;
+    return moves;
 }
+
+class OneMoveOf {
+public:
+    explicit OneMoveOf(std::string unique) : unique_(std::move(unique)) { movesInProgress().begin(unique_); }
+    ~OneMoveOf() { movesInProgress().end(unique_); }
+    OneMoveOf(const OneMoveOf&) = delete;
+    OneMoveOf& operator=(const OneMoveOf&) = delete;
+
+private:
+    std::string unique_;
+};
 
 bool copyAll(int from, int to)
 {
@@ -48,49 +95,54 @@ bool copyAll(int from, int to)
     }
 }
 
-std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-std::string uniqueOf(const std::string& path)
-{
-    std::string name = fileNameOf(path);
-    return name.substr(0, name.find(':'));
-}
-
 // The target folder of a cur/ path.
 std::string folderOfCurPath(const std::string& path) { return parentOf(parentOf(path)); }
 
-std::string temporaryNameFor(const std::string& targetPath)
+struct StartedJournal {
+    std::string path;
+    std::string temporary;
+};
+
+// Writes and syncs the journal under a name no other journal has, and keeps
+// it locked through `lock` while the move runs.
+std::optional<StartedJournal> startJournal(
+    const std::string& sourcePath, const std::string& targetPath, std::optional<FileDescriptor>& lock)
 {
     static std::atomic<unsigned> counter{0};
-    return folderOfCurPath(targetPath) + "/tmp/" + uniqueOf(targetPath) + "." + std::to_string(getpid()) + "."
-        + std::to_string(counter++);
-}
-
-constexpr std::string_view journalSuffix = ".kvn-move";
-
-std::string journalPathFor(const std::string& targetPath)
-{
-    return folderOfCurPath(targetPath) + "/tmp/" + uniqueOf(targetPath) + std::string(journalSuffix);
-}
-
-bool writeSynced(const std::string& path, const std::string& text)
-{
-    FileDescriptor out(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    return out.get() >= 0 && write(out.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size())
-        && fsync(out.get()) == 0;
-}
-
-// The journal's lines: source folder, target path, temporary copy.
-bool writeJournal(const std::string& journal, const std::string& sourcePath, const std::string& targetPath,
-    const std::string& temporary)
-{
-    std::string part = journal + ".part";
-    std::string text = folderOfCurPath(sourcePath) + "\n" + targetPath + "\n" + temporary + "\n";
-    if (!writeSynced(part, text) || rename(part.c_str(), journal.c_str()) != 0) {
-        unlink(part.c_str());
-        return false;
+    std::string tmp = folderOfCurPath(targetPath) + "/tmp";
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::string stem
+            = tmp + "/" + uniqueOf(targetPath) + "." + std::to_string(getpid()) + "." + std::to_string(counter++);
+        std::string journal = stem + std::string(journalSuffix);
+        std::string part = stem + std::string(partSuffix);
+        lock.emplace(open(part.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (lock->get() < 0) {
+            if (errno == EEXIST)
+                continue; // a leftover of a process that had this pid
+            return std::nullopt;
+        }
+        std::string text = journalText({folderOfCurPath(sourcePath), targetPath, stem});
+        // Where the file system has no flock(), the journal goes unguarded: a
+        // clean-up that takes it at worst makes this move report a failure;
+        // it never loses or doubles the message.
+        flock(lock->get(), LOCK_EX);
+        bool written = write(lock->get(), text.data(), text.size()) == static_cast<ssize_t>(text.size())
+            && fsync(lock->get()) == 0;
+        RenameOutcome renamed = written ? renameNoReplace(part, journal) : RenameOutcome::Failed;
+        int error = errno;
+        if (renamed != RenameOutcome::Done) {
+            unlink(part.c_str());
+            if (written && error == EEXIST)
+                continue;
+            return std::nullopt;
+        }
+        if (!syncFolder(tmp)) {
+            unlink(journal.c_str());
+            return std::nullopt;
+        }
+        return StartedJournal{journal, stem};
     }
-    return syncFolder(parentOf(journal));
+    return std::nullopt;
 }
 
 // Writes a synced copy with the source's mtime into the target's tmp/.
@@ -103,6 +155,26 @@ bool writeCopy(int source, const struct stat& info, const std::string& temporary
     return copyAll(source, out.get()) && futimens(out.get(), times) == 0 && fsync(out.get()) == 0;
 }
 
+// Gives up a move before the source was touched. The journal goes first: a
+// kill between the two leaves only a copy in tmp/, never a journal that
+// could take the source's copy for a finished move's.
+RenameOutcome abandonMove(const StartedJournal& journal)
+{
+    unlink(journal.path.c_str());
+    unlink(journal.temporary.c_str());
+    return RenameOutcome::Failed;
+}
+
+// The target could not be made durable: take it back, so that the message is
+// only in the source. When even that fails the journal stays for the next
+// opening, which finishes the move once the target's folder can be synced.
+RenameOutcome undoRename(const StartedJournal& journal, const std::string& targetPath)
+{
+    if (unlink(targetPath.c_str()) == 0)
+        unlink(journal.path.c_str());
+    return RenameOutcome::Failed;
+}
+
 RenameOutcome moveAcrossFileSystems(const std::string& sourcePath, const std::string& targetPath)
 {
     FileDescriptor source(open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
@@ -111,56 +183,22 @@ RenameOutcome moveAcrossFileSystems(const std::string& sourcePath, const std::st
     struct stat info { };
     if (fstat(source.get(), &info) != 0)
         return RenameOutcome::Failed;
-    std::string temporary = temporaryNameFor(targetPath);
-    std::string journal = journalPathFor(targetPath);
-    if (!writeCopy(source.get(), info, temporary) || !writeJournal(journal, sourcePath, targetPath, temporary)
-        || renameNoReplace(temporary, targetPath) != RenameOutcome::Done) {
-        unlink(temporary.c_str());
-        unlink(journal.c_str());
+    std::optional<FileDescriptor> lock;
+    auto journal = startJournal(sourcePath, targetPath, lock);
+    if (!journal)
         return RenameOutcome::Failed;
-    }
-    syncFolder(parentOf(targetPath));
-    if (unlink(sourcePath.c_str()) != 0 && errno != ENOENT)
-        return RenameOutcome::Failed; // the journal stays: the next opening removes the source
-    syncFolder(parentOf(sourcePath));
-    unlink(journal.c_str());
+    if (!writeCopy(source.get(), info, journal->temporary)
+        || renameNoReplace(journal->temporary, targetPath) != RenameOutcome::Done)
+        return abandonMove(*journal);
+    if (!syncFolder(parentOf(targetPath)))
+        return undoRename(*journal, targetPath);
+    std::string removedFrom;
+    auto removal = removeMessageFile(folderOfCurPath(sourcePath), sourcePath, uniqueOf(sourcePath), removedFrom);
+    if (removal != Removal::Removed)
+        return RenameOutcome::Failed; // the journal stays: the next opening settles the source
+    if (syncFolder(removedFrom))
+        unlink(journal->path.c_str()); // else the next opening checks again that the source is gone
     return RenameOutcome::Done;
-}
-
-// The source's copy of an interrupted move, found by its unique name (its
-// flags may have changed since).
-void removeSourceCopy(const std::string& sourceFolder, const std::string& unique)
-{
-    for (const char* sub : {"/cur", "/new"}) {
-        std::string dir = sourceFolder + sub;
-        DIR* handle = opendir(dir.c_str());
-        if (!handle)
-            continue;
-        std::string found;
-        while (const dirent* entry = readdir(handle)) {
-            std::string_view name = entry->d_name;
-            if (name.substr(0, name.find(':')) == unique)
-                found = dir + "/" + std::string(name);
-        }
-        closedir(handle);
-        if (!found.empty() && unlink(found.c_str()) == 0)
-            syncFolder(dir);
-    }
-}
-
-void finishMove(const std::string& journal, const std::string& unique)
-{
-    std::ifstream file(journal);
-    std::string sourceFolder;
-    std::string targetPath;
-    std::string temporary;
-    bool complete = std::getline(file, sourceFolder) && std::getline(file, targetPath) && std::getline(file, temporary);
-    struct stat info { };
-    if (complete && lstat(targetPath.c_str(), &info) == 0 && uniqueOf(targetPath) == unique)
-        removeSourceCopy(sourceFolder, unique);
-    if (complete && parentOf(temporary) == parentOf(journal))
-        unlink(temporary.c_str());
-    unlink(journal.c_str());
 }
 
 } // namespace
@@ -173,37 +211,25 @@ RenameOutcome renameNoReplace(const std::string& from, const std::string& to)
         // The file system cannot refuse to replace; check first, and accept
         // the tiny race rather than never moving on such a file system.
         struct stat info { };
-        if (lstat(to.c_str(), &info) == 0)
+        if (lstat(to.c_str(), &info) == 0) {
+            errno = EEXIST;
             return RenameOutcome::Failed;
+        }
         if (rename(from.c_str(), to.c_str()) == 0)
             return RenameOutcome::Done;
     }
     return errno == ENOENT ? RenameOutcome::SourceGone : RenameOutcome::Failed;
 }
 
-void finishInterruptedMoves(const std::string& folderDir)
-{
-    std::string tmp = folderDir + "/tmp";
-    DIR* handle = opendir(tmp.c_str());
-    if (!handle)
-        return;
-    std::vector<std::string> journals;
-    while (const dirent* entry = readdir(handle)) {
-        std::string_view name = entry->d_name;
-        if (name.size() > journalSuffix.size() && name.substr(name.size() - journalSuffix.size()) == journalSuffix)
-            journals.emplace_back(name.substr(0, name.size() - journalSuffix.size()));
-    }
-    closedir(handle);
-    for (const auto& unique : journals)
-        finishMove(tmp + "/" + unique + std::string(journalSuffix), unique);
-}
-
 RenameOutcome moveMessageFile(const std::string& sourcePath, const std::string& targetPath)
 {
+    OneMoveOf oneAtATime(uniqueOf(sourcePath));
     RenameOutcome outcome = renameNoReplace(sourcePath, targetPath);
     if (outcome == RenameOutcome::Failed && errno == EXDEV)
         return moveAcrossFileSystems(sourcePath, targetPath);
     return outcome;
 }
+
+std::size_t movesWaitingForTheSameMessage() { return movesInProgress().waiting(); }
 
 } // namespace kvn::outlook
