@@ -60,7 +60,7 @@ TEST(TextPrinter, WritesIndentedKeyValueLines)
         "entries:\n"
         "  - value: Jörg \"J\"\n"
         "    isWhite: yes\n"
-        "  - value: \xff\n\n"
+        "  - value: \xff\\n\n"
         "    when: 0.5\n"
         "empty:\n");
 }

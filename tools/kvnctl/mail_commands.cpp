@@ -51,6 +51,10 @@ MailFacts factsOf(const MailItemPtr& mail, SafeMailItem& safe)
     return facts;
 }
 
+constexpr Column mailColumns[] = {{"EntryID", "EntryID"}, {"ReceivedTime", "Received"}, {"UnRead", "Unread"},
+    {"SenderAddress", "From"}, {"SenderIp", "Sender IP"}, {"Subject", "Subject"}};
+constexpr Column folderColumns[] = {{"Folder", "Folder"}, {"Messages", "Messages"}, {"Unread", "Unread"}};
+
 void printFacts(Printer& printer, const MailFacts& facts)
 {
     printer.beginMap();
@@ -91,7 +95,7 @@ int listFolders(CommandContext& context)
     auto ns = openNamespace(context);
     if (!ns || ns->folders()->count() == 0)
         return context.fail("the profile " + context.options.profile + " has no mail store (kvnctl profile add-store)");
-    printer->beginList();
+    printer->beginTable(folderColumns, "folders");
     for (const auto& folder : allMailFolders(ns)) {
         auto items = folder->items();
         auto unread = items ? items->restrict("[UnRead]=true") : nullptr;
@@ -101,7 +105,7 @@ int listFolders(CommandContext& context)
         printer->field("Unread", static_cast<std::int64_t>(unread ? unread->count() : 0));
         printer->endMap();
     }
-    printer->endList();
+    printer->endTable();
     printer->finish();
     return exitSuccess;
 }
@@ -131,13 +135,13 @@ int listMail(CommandContext& context)
     }
     auto safe = app->createSafeMailItem();
     auto cleanup = app->createMapiUtils();
-    printer->beginList();
+    printer->beginTable(mailColumns, "e-mails");
     for (; item; item = filter ? items->findNext() : items->getNext()) {
         if (auto mail = item->asMailItem())
             printFacts(*printer, factsOf(mail, *safe));
         cleanup->cleanup();
     }
-    printer->endList();
+    printer->endTable();
     printer->finish();
     return exitSuccess;
 }
