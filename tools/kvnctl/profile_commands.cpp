@@ -23,6 +23,18 @@ std::string absolutePath(const std::string& path)
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+// The configured store that already has this name or this root; nullptr
+// when none. The ~/Maildir a profile without stores falls back to is not one.
+const outlook::StoreConfig* storeLike(
+    const std::vector<outlook::StoreConfig>& stores, const outlook::StoreConfig& store)
+{
+    for (const outlook::StoreConfig& configured : stores) {
+        if (configured.displayName == store.displayName || absolutePath(configured.root) == store.root)
+            return &configured;
+    }
+    return nullptr;
+}
+
 int addStore(CommandContext& context)
 {
     outlook::StoreConfig store;
@@ -38,7 +50,14 @@ int addStore(CommandContext& context)
         throw UsageError("no such folder of contacts: " + *contacts);
     store.root = absolutePath(path);
     store.contactsFolder = contacts ? absolutePath(*contacts) : std::string();
-    if (!outlook::addProfileStore(registry::processRegistry(), context.options.profile, store))
+    auto& reg = registry::processRegistry();
+    if (!reg.subKeyNames(registry::Hive::CurrentUser, outlook::profileStoresKey(context.options.profile)).empty()) {
+        const auto stores = outlook::loadProfileStores(reg, context.options.profile, homeFolder());
+        if (const outlook::StoreConfig* same = storeLike(stores, store))
+            return context.nothingToChange("the profile already has the store \"" + same->displayName + "\" in "
+                + same->root + "; nothing was written");
+    }
+    if (!outlook::addProfileStore(reg, context.options.profile, store))
         return context.fail("cannot write the registry");
     return exitSuccess;
 }
