@@ -50,7 +50,7 @@ int runGroup(const CommandGroup& group, CommandContext& context)
     try {
         return group.run(context);
     } catch (const UsageError& error) {
-        context.err << "kvnctl " << group.name << ": " << error.what() << '\n';
+        context.err << "kvnctl: " << group.name << ": " << error.what() << '\n';
         printGroupUsage(context.err, group);
         return exitUsageError;
     }
