@@ -21,13 +21,16 @@ void printUsage(std::ostream& out)
         << exitStatusHelp;
 }
 
-void printGroupUsage(std::ostream& out, const CommandGroup& group)
+// The usage lines, and with the notes for --help.
+void printGroupUsage(std::ostream& out, const CommandGroup& group, bool withNotes)
 {
     out << "usage:\n";
     for (const char* line : group.usage)
         out << "  kvnctl " << line << '\n';
-    if (group.notes != nullptr)
+    if (withNotes && group.notes != nullptr)
         out << '\n' << group.notes;
+    else if (group.notes != nullptr)
+        out << "(kvnctl " << group.name << " --help tells more)\n";
 }
 
 const CommandGroup* findGroup(const std::string& name)
@@ -44,14 +47,14 @@ bool isHelp(const std::string& word) { return word == "--help" || word == "-h"; 
 int runGroup(const CommandGroup& group, CommandContext& context)
 {
     if (context.arguments.takeFlag("--help") || context.arguments.takeFlag("-h")) {
-        printGroupUsage(context.out, group);
+        printGroupUsage(context.out, group, true);
         return exitSuccess;
     }
     try {
         return group.run(context);
     } catch (const UsageError& error) {
         context.err << "kvnctl: " << group.name << ": " << error.what() << '\n';
-        printGroupUsage(context.err, group);
+        printGroupUsage(context.err, group, false);
         return exitUsageError;
     }
 }

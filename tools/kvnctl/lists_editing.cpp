@@ -10,6 +10,7 @@
 #include "platform/core/utf8_text.h"
 #include "tools/kvnctl/list_printing.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace kvn::kvnctl {
@@ -153,6 +154,12 @@ struct Added {
     int position;
 };
 
+int positionOf(const ListSequence& sequence, const ListEntry& entry)
+{
+    const auto found = std::find(sequence.begin(), sequence.end(), entry);
+    return found == sequence.end() ? -1 : static_cast<int>(found - sequence.begin());
+}
+
 // Adds one value by the Add command's rules; false (after saying why) when
 // the lists already cover it.
 bool addOne(CommandContext& context, FilterLists& lists, const AddRequest& request, const EntryTexts& texts,
@@ -203,11 +210,12 @@ int addListEntry(CommandContext& context)
     std::vector<Added> added;
     std::vector<ListEntry> moved;
     const int status = editProfile(context, [&](ProfileData& data) {
-        for (const EntryTexts& texts : request.entries) {
-            // Positions of earlier values can shift when a later one is
-            // inserted before them; each is reported where it went.
+        for (const EntryTexts& texts : request.entries)
             addOne(context, data.lists(), request, texts, added, moved);
-        }
+        // An address inserted before one added earlier moves it on: each
+        // entry is reported where it stands once all are in.
+        for (Added& entry : added)
+            entry.position = positionOf(data.lists().sequence(request.kind, request.white), entry.entry);
         return added.empty() ? exitNothingToChange : static_cast<int>(exitSuccess);
     });
     if (status == exitNothingToChange)
@@ -216,19 +224,19 @@ int addListEntry(CommandContext& context)
         return status;
     printer->beginMap();
     printer->key("added");
-    printer->beginList();
+    printer->beginTable(listEntryColumns, "added");
     for (const Added& entry : added) {
         printer->beginMap();
         printListEntryFields(*printer, entry.entry);
         printer->field("position", entry.position);
         printer->endMap();
     }
-    printer->endList();
+    printer->endTable();
     printer->key("movedFromOtherList");
-    printer->beginList();
+    printer->beginTable(listEntryColumns, "moved");
     for (const ListEntry& entry : moved)
         printListEntry(*printer, entry);
-    printer->endList();
+    printer->endTable();
     printer->endMap();
     printer->finish();
     return exitSuccess;
