@@ -157,7 +157,7 @@ TEST_F(MailCommands, ContactsAreListedAndAFilterNamesItsForms)
     EXPECT_EQ(contacts.status, exitSuccess) << contacts.err;
     EXPECT_NE(contacts.out.find("Ann Smith"), std::string::npos) << contacts.out;
     EXPECT_NE(contacts.out.find("ann@example.org"), std::string::npos) << contacts.out;
-    EXPECT_NE(contacts.out.find("1 contacts"), std::string::npos) << contacts.out;
+    EXPECT_NE(contacts.out.find("1 contact\n"), std::string::npos) << contacts.out;
 
     const Result badFilter = kvnctl("P6", {"mail", "list", "Inbox", "--filter", "[Size]>1"});
     EXPECT_EQ(badFilter.status, exitUsageError);

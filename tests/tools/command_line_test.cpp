@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace kvn::testing {
@@ -101,6 +102,12 @@ TEST_F(CommandLine, SenderIpRefusesWhatIsNotAFile)
     EXPECT_EQ(folder.status, exitFileError);
     EXPECT_NE(folder.err.find(install.path() + ": it is a folder"), std::string::npos) << folder.err;
     EXPECT_EQ(folder.out, "");
+
+    const std::string fifo = install / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const KvnctlResult pipe = run({"sender-ip", fifo});
+    EXPECT_EQ(pipe.status, exitFileError);
+    EXPECT_NE(pipe.err.find("it is a FIFO, not a message file"), std::string::npos) << pipe.err;
 }
 
 TEST_F(CommandLine, EveryCommandHasHelp)

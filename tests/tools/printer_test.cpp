@@ -71,7 +71,7 @@ void describeTable(Printer& printer)
     static constexpr Column columns[] = {{"name", "Name"}, {"kind.code", "Code"}, {"note", "Note"}};
     printer.beginMap();
     printer.key("rows");
-    printer.beginTable(columns, "rows");
+    printer.beginTable(columns, {"row", "rows"});
     for (const char* name : {"Jörg", "a much longer name"}) {
         printer.beginMap();
         printer.field("name", name);

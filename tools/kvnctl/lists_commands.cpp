@@ -32,7 +32,7 @@ int showLists(CommandContext& context)
     std::int64_t shown[2] = {0, 0};
     printer->beginMap();
     printer->key("entries");
-    printer->beginTable(listEntryColumns, "entries");
+    printer->beginTable(listEntryColumns, {"entry", "entries"});
     for (const bool white : {true, false}) {
         if ((onlyWhite && !white) || (onlyBlack && white))
             continue;
@@ -73,7 +73,7 @@ int dumpListsFile(CommandContext& context)
     const RecordsRead<ListEntry> read = readListRecords(contents.bytes);
     printer->beginMap();
     printer->key("records");
-    printer->beginTable(dumpColumns, "records");
+    printer->beginTable(dumpColumns, {"record", "records"});
     for (const ListEntry& entry : read.records) {
         printer->beginMap();
         printer->key("entry");

@@ -224,7 +224,7 @@ int addListEntry(CommandContext& context)
         return status;
     printer->beginMap();
     printer->key("added");
-    printer->beginTable(listEntryColumns, "added");
+    printer->beginTable(listEntryColumns, {"added", "added"});
     for (const Added& entry : added) {
         printer->beginMap();
         printListEntryFields(*printer, entry.entry);
@@ -233,7 +233,7 @@ int addListEntry(CommandContext& context)
     }
     printer->endTable();
     printer->key("movedFromOtherList");
-    printer->beginTable(listEntryColumns, "moved");
+    printer->beginTable(listEntryColumns, {"moved", "moved"});
     for (const ListEntry& entry : moved)
         printListEntry(*printer, entry);
     printer->endTable();

@@ -102,7 +102,7 @@ void printContact(Printer& printer, ContactItem& contact)
 
 int listContacts(Items& items, Printer& printer)
 {
-    printer.beginTable(contactColumns, "contacts");
+    printer.beginTable(contactColumns, {"contact", "contacts"});
     for (auto item = items.getFirst(); item; item = items.getNext()) {
         if (auto contact = item->asContactItem())
             printContact(printer, *contact);
@@ -126,7 +126,7 @@ int listFolders(CommandContext& context)
     if (!ns || ns->folders()->count() == 0)
         return context.nothingToChange(
             "the profile " + context.options.profile + " has no mail store (kvnctl profile add-store)");
-    printer->beginTable(folderColumns, "folders");
+    printer->beginTable(folderColumns, {"folder", "folders"});
     for (const auto& folder : allMailFolders(ns)) {
         auto items = folder->items();
         auto unread = items ? items->restrict("[UnRead]=true") : nullptr;
@@ -173,7 +173,7 @@ int listMail(CommandContext& context)
     }
     auto safe = app->createSafeMailItem();
     auto cleanup = app->createMapiUtils();
-    printer->beginTable(mailColumns, "e-mails");
+    printer->beginTable(mailColumns, {"e-mail", "e-mails"});
     for (; item; item = filter ? items->findNext() : items->getNext()) {
         if (auto mail = item->asMailItem())
             printFacts(*printer, factsOf(mail, *safe));

@@ -18,6 +18,12 @@ struct Column {
     std::string_view heading;
 };
 
+// What the rows of a table are, for the count under it: "1 entry", "3 entries".
+struct RowsNoun {
+    std::string_view one;
+    std::string_view many;
+};
+
 class Printer {
 public:
     virtual ~Printer() = default;
@@ -28,10 +34,10 @@ public:
     virtual void endList() = 0;
     // A list of records of one form. The text printer shows each record (a
     // map) as one aligned line of the columns under a heading line, and a
-    // last line counting them ("3 entries", rowsNoun being "entries"); keys
+    // last line counting them ("1 entry", "3 entries"); keys
     // that are no column are left out of the text. The JSON printer writes a
     // list with every field. The columns must outlive endTable().
-    virtual void beginTable(std::span<const Column> columns, std::string_view rowsNoun) = 0;
+    virtual void beginTable(std::span<const Column> columns, RowsNoun rowsNoun) = 0;
     virtual void endTable() = 0;
     // Inside a map, the name of the next value.
     virtual void key(std::string_view name) = 0;

@@ -74,8 +74,10 @@ int showStores(CommandContext& context)
     printer->field("Profile", context.options.profile);
     printer->field("Key", "HKEY_CURRENT_USER\\" + key);
     printer->field("Configured", configured);
+    static constexpr Column storeColumns[] = {{"DisplayName", "Store"}, {"Path", "Path"}, {"Contacts", "Contacts"},
+        {"TrashFolder", "Trash"}, {"SentFolder", "Sent"}};
     printer->key("Stores");
-    printer->beginList();
+    printer->beginTable(storeColumns, {"store", "stores"});
     for (const auto& store : stores) {
         printer->beginMap();
         printer->field("DisplayName", store.displayName);
@@ -85,7 +87,7 @@ int showStores(CommandContext& context)
         printer->field("SentFolder", store.sentFolder);
         printer->endMap();
     }
-    printer->endList();
+    printer->endTable();
     printer->endMap();
     printer->finish();
     return exitSuccess;

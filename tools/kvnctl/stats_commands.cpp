@@ -31,7 +31,7 @@ void printRecord(Printer& printer, const StatRecord& record)
 
 void printCounters(Printer& printer, const StatCounters& counters)
 {
-    printer.beginTable(counterColumns, "counters");
+    printer.beginTable(counterColumns, {"counter", "counters"});
     for (std::size_t i = 0; i < counters.size(); ++i) {
         printer.beginMap();
         printer.field("category", categoryNames[i / 7]);
@@ -64,7 +64,7 @@ int showStatistics(CommandContext& context)
     printCounters(*printer, statistics.counters);
     for (std::int32_t category = 0; category < 3; ++category) {
         printer->key(categoryNames[category]);
-        printer->beginTable(recordColumns, "records");
+        printer->beginTable(recordColumns, {"record", "records"});
         for (const StatRecord& record : *statistics.listOf(category))
             printRecord(*printer, record);
         printer->endTable();

@@ -23,7 +23,7 @@ public:
     void beginList() override { table_ ? table_->beginList() : openContainer(Kind::List); }
     void endList() override { table_ ? table_->endList() : closeContainer(); }
 
-    void beginTable(std::span<const Column> columns, std::string_view rowsNoun) override
+    void beginTable(std::span<const Column> columns, RowsNoun rowsNoun) override
     {
         if (table_) {
             // A table inside a table's row is left to --json, as lists are.

@@ -52,10 +52,7 @@ std::string printableText(std::string_view text)
     return printable;
 }
 
-TextTable::TextTable(std::span<const Column> columns, std::string_view rowsNoun)
-    : columns_(columns), rowsNoun_(rowsNoun)
-{
-}
+TextTable::TextTable(std::span<const Column> columns, RowsNoun rowsNoun) : columns_(columns), rowsNoun_(rowsNoun) { }
 
 void TextTable::beginMap()
 {
@@ -119,7 +116,8 @@ void TextTable::write(std::ostream& out, std::size_t indent) const
         for (const auto& row : rows_)
             writeLine(out, indent, row, widths);
     }
-    out << std::string(indent, ' ') << rows_.size() << ' ' << rowsNoun_ << '\n';
+    out << std::string(indent, ' ') << rows_.size() << ' ' << (rows_.size() == 1 ? rowsNoun_.one : rowsNoun_.many)
+        << '\n';
 }
 
 } // namespace kvn::kvnctl

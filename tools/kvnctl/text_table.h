@@ -18,7 +18,7 @@ std::string printableText(std::string_view text);
 
 class TextTable {
 public:
-    TextTable(std::span<const Column> columns, std::string_view rowsNoun);
+    TextTable(std::span<const Column> columns, RowsNoun rowsNoun);
 
     // Events inside the table, as the printer receives them.
     void beginMap();
@@ -35,7 +35,7 @@ public:
 
 private:
     std::span<const Column> columns_;
-    std::string rowsNoun_;
+    RowsNoun rowsNoun_;
     std::vector<std::vector<std::string>> rows_;
     std::map<std::string, std::string> row_; // cells of the row being described, by key
     std::vector<std::string> path_; // keys of the maps open inside the row
