@@ -1,5 +1,6 @@
 #include "tools/kvnctl/arguments.h"
 #include "tools/kvnctl/printer.h"
+#include "tools/kvnctl/text_table.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -103,6 +104,16 @@ TEST(TextPrinter, WritesATableAsAlignedLinesWithACount)
         "  a much longer name  7     a\\x1b[2Jb\\n\n"
         "  2 rows\n"
         "after: yes\n");
+}
+
+TEST(TextPrinter, EscapesWhatATerminalWouldTakeAsACommand)
+{
+    EXPECT_EQ(printableText("plain Grüße"), "plain Grüße");
+    EXPECT_EQ(printableText("\x1b]0;title\x07\r\t\x7f"), "\\x1b]0;title\\x07\\r\\t\\x7f");
+    EXPECT_EQ(printableText("a\xc2\x9b"
+                            "2J\xc2\xa0"),
+        "a\\u009b2J\xc2\xa0")
+        << "C1 CSI escaped, NBSP kept";
 }
 
 TEST(JsonPrinter, WritesATableAsAListWithEveryField)

@@ -33,9 +33,17 @@ std::string printableText(std::string_view text)
 {
     std::string printable;
     printable.reserve(text.size());
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
+        // C1 controls (U+0080..U+009F) are commands to a terminal as well.
+        const bool c1Control
+            = byte == 0xC2 && at + 1 < text.size() && (static_cast<unsigned char>(text[at + 1]) & 0xE0) == 0x80;
+        if (c1Control) {
+            std::array<char, 8> escape{};
+            std::snprintf(escape.data(), escape.size(), "\\u%04x", static_cast<unsigned char>(text[++at]));
+            printable += escape.data();
+        } else if (byte >= 0x20 && byte != 0x7f) {
             printable += c;
         } else if (c == '\n') {
             printable += "\\n";

@@ -12,8 +12,9 @@
 
 namespace kvn::kvnctl {
 
-// A text with its control characters written as "\n", "\t" or "\x1b", so
-// that no value can break a line or reach the terminal as a command.
+// A text with its control characters written as "\n", "\t", "\x1b" or (C1
+// controls) "\u009b", so that no value can break a line or reach the
+// terminal as a command.
 std::string printableText(std::string_view text);
 
 class TextTable {
