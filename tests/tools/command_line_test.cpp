@@ -147,6 +147,8 @@ TEST_F(CommandLine, OutputThatCannotBeWrittenFails)
 
 TEST_F(CommandLine, TheProgramFailsOnAFullDisk)
 {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
     ASSERT_EQ(run({"lists", "add", "--white", "word", "hello"}).status, exitSuccess);
     const std::string command = std::string(KVNCTL_PROGRAM) + " --install-dir '" + install.path()
         + "' --profile Test lists show --json > /dev/full 2>/dev/null";
