@@ -2,16 +2,16 @@
 
 #include "lists/extra_sort.h"
 #include "lists/list_records.h"
+#include "platform/core/diagnostics.h"
 
 #include <cstdio>
-#include <iostream>
 
 namespace kvn {
 namespace {
 
 void report(DataProblems& problems, std::string message)
 {
-    std::cerr << "kvn: " << message << '\n';
+    reportToStandardError(message);
     problems.messages.push_back(std::move(message));
 }
 

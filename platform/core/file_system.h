@@ -31,7 +31,8 @@ public:
     virtual bool isFolder(const std::string& path) const = 0;
 
     // Creates the folder with mode 0700 when it is missing; its parent must
-    // already exist. An existing folder is success.
+    // already exist. An existing folder is made 0700 too (a folder created by
+    // hand or by an older version); one that cannot be made so is a failure.
     virtual Status ensurePrivateFolder(const std::string& path) = 0;
 
     // The whole file. A missing file is success with existed == false and no

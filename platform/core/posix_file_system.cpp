@@ -71,9 +71,13 @@ public:
 
     Status ensurePrivateFolder(const std::string& path) override
     {
-        if (::mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && isFolder(path)))
+        if (::mkdir(path.c_str(), 0700) == 0)
             return Status::success();
-        return Status::failure(describe("Cannot create the folder", path, errno));
+        if (errno != EEXIST || !isFolder(path))
+            return Status::failure(describe("Cannot create the folder", path, errno));
+        if (::chmod(path.c_str(), 0700) != 0)
+            return Status::failure(describe("Cannot make the folder private", path, errno));
+        return Status::success();
     }
 
     FileContents readFile(const std::string& path, std::size_t maxBytes) override

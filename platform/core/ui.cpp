@@ -1,5 +1,7 @@
 #include "platform/core/ui.h"
 
+#include "platform/core/diagnostics.h"
+
 #include <array>
 #include <cstdio>
 #include <spawn.h>
@@ -56,7 +58,7 @@ MessageAnswer defaultAnswer(const MessageRequest& request)
 
 MessageAnswer ConsoleUi::showMessage(const MessageRequest& request)
 {
-    std::fprintf(stderr, "%s%s: %s\n", iconWord(request.icon), request.caption.c_str(), request.text.c_str());
+    reportToStandardError(std::string(iconWord(request.icon)) + request.caption + ": " + request.text);
     return defaultAnswer(request);
 }
 

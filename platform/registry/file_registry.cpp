@@ -4,6 +4,8 @@
 #include "platform/registry/reg_file_writer.h"
 #include "platform/registry/registry.h"
 
+#include "platform/core/diagnostics.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -20,8 +22,6 @@ bool isWritableName(std::string_view name)
 {
     return std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
-
-void reportToStandardError(const std::string& message) { std::fprintf(stderr, "korvane: %s\n", message.c_str()); }
 
 struct HiveState {
     std::string path;

@@ -1,6 +1,6 @@
 // The database builder: both CSV layouts, refusals with line numbers, the
 // atomic replacement, and the build from Debian's GeoIP country data.
-#include "analysis/country_names.h"
+#include "lists/country_names.h"
 #include "tests/support/temp_folder.h"
 #include "tools/ip2c-build/csv_source.h"
 #include "tools/ip2c-build/database_writer.h"

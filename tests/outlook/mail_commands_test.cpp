@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 namespace kvn::kvnctl {
@@ -97,7 +98,7 @@ TEST_F(MailCommands, ListShowsDecodedNamesAttachmentsAndTheSenderIp)
     ASSERT_EQ(all.status, exitSuccess);
     EXPECT_NE(all.out.find("read already"), std::string::npos);
     EXPECT_EQ(kvnctl("P2", {"mail", "list", "Inbox", "--filter", "[Size]>1"}).status, exitUsageError);
-    EXPECT_EQ(kvnctl("P2", {"mail", "list", "Nowhere"}).status, exitFileError);
+    EXPECT_EQ(kvnctl("P2", {"mail", "list", "Nowhere"}).status, exitNothingToChange);
 }
 
 TEST_F(MailCommands, MarkReadAndMoveByEntryId)
@@ -109,10 +110,59 @@ TEST_F(MailCommands, MarkReadAndMoveByEntryId)
     EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/1.M1.host:2,S"}));
     EXPECT_EQ(kvnctl("P3", {"mail", "move", "2.M2.host", "Trash"}).status, exitSuccess);
     EXPECT_EQ(messageFiles(root + "/.Trash"), (std::set<std::string>{"cur/2.M2.host:2,S"}));
-    EXPECT_EQ(kvnctl("P3", {"mail", "move", "nope", "Archive"}).status, exitFileError);
+    EXPECT_EQ(kvnctl("P3", {"mail", "move", "nope", "Archive"}).status, exitNothingToChange);
+    EXPECT_EQ(kvnctl("P3", {"mail", "mark-read", "nope"}).status, exitNothingToChange);
+    EXPECT_EQ(kvnctl("P3", {"mail", "move", "2.M2.host", "Nowhere"}).status, exitNothingToChange);
     auto folders = kvnctl("P3", {"mail", "folders", "--json"});
     ASSERT_EQ(folders.status, exitSuccess);
     EXPECT_NE(folders.out.find("\"Folder\": \"Mailbox/Archive\""), std::string::npos) << folders.out;
+}
+
+TEST_F(MailCommands, ASecondStoreOfTheSameNameOrPathIsRefused)
+{
+    makeMaildir(temp / "Other");
+    ASSERT_EQ(kvnctl("P4", {"profile", "add-store", "Mailbox", root}).status, exitSuccess);
+    const Result sameName = kvnctl("P4", {"profile", "add-store", "Mailbox", temp / "Other"});
+    EXPECT_EQ(sameName.status, exitNothingToChange);
+    EXPECT_NE(sameName.err.find("already has the store \"Mailbox\""), std::string::npos) << sameName.err;
+    EXPECT_EQ(kvnctl("P4", {"profile", "add-store", "Again", root + "/"}).status, exitNothingToChange);
+    EXPECT_EQ(kvnctl("P4", {"profile", "add-store", "Other", temp / "Other"}).status, exitSuccess);
+    const Result shown = kvnctl("P4", {"profile", "show", "--json"});
+    EXPECT_EQ(shown.out.find("Again"), std::string::npos) << shown.out;
+}
+
+TEST_F(MailCommands, NamesWithSlashesAreAddressedEscaped)
+{
+    makeMaildir(root + "/.a\\2fb");
+    putMessage(root + "/.a\\2fb", "cur", "3.M3.host:2,S", 1700000200, messageText("in a slash folder"));
+    ASSERT_EQ(kvnctl("P5", {"profile", "add-store", "Has/Slash", root}).status, exitSuccess);
+    const Result folders = kvnctl("P5", {"mail", "folders"});
+    EXPECT_NE(folders.out.find("Has\\/Slash/a\\/b "), std::string::npos) << folders.out;
+    for (const char* path : {"Has\\/Slash/a\\/b", "a\\/b"}) {
+        const Result listed = kvnctl("P5", {"mail", "list", path});
+        EXPECT_EQ(listed.status, exitSuccess) << path << ": " << listed.err;
+        EXPECT_NE(listed.out.find("in a slash folder"), std::string::npos) << path << ": " << listed.out;
+    }
+    EXPECT_EQ(kvnctl("P5", {"mail", "list", "Has/Slash/a/b"}).status, exitNothingToChange);
+}
+
+TEST_F(MailCommands, ContactsAreListedAndAFilterNamesItsForms)
+{
+    const std::string cards = temp / "cards";
+    std::filesystem::create_directories(cards);
+    writeWholeFile(
+        cards + "/ann.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Smith\r\nEMAIL:ann@example.org\r\nEND:VCARD\r\n");
+    ASSERT_EQ(kvnctl("P6", {"profile", "add-store", "Mailbox", root, "--contacts", cards}).status, exitSuccess);
+    const Result contacts = kvnctl("P6", {"mail", "list", "Contacts"});
+    EXPECT_EQ(contacts.status, exitSuccess) << contacts.err;
+    EXPECT_NE(contacts.out.find("Ann Smith"), std::string::npos) << contacts.out;
+    EXPECT_NE(contacts.out.find("ann@example.org"), std::string::npos) << contacts.out;
+    EXPECT_NE(contacts.out.find("1 contact\n"), std::string::npos) << contacts.out;
+
+    const Result badFilter = kvnctl("P6", {"mail", "list", "Inbox", "--filter", "[Size]>1"});
+    EXPECT_EQ(badFilter.status, exitUsageError);
+    EXPECT_NE(badFilter.err.find("[UnRead]=true, [UnRead]=false and [ReceivedTime]"), std::string::npos)
+        << badFilter.err;
 }
 
 } // namespace

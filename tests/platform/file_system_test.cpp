@@ -96,6 +96,10 @@ TEST(FileSystem, MakesPrivateFoldersOnlyUnderAnExistingParent)
     EXPECT_TRUE(files.ensurePrivateFolder(folder / "profile").ok());
     EXPECT_EQ(modeOf(folder / "profile"), 0700);
     EXPECT_TRUE(files.isFolder(folder / "profile"));
+    // A folder made by hand, open to others, is made private as well.
+    std::filesystem::permissions(folder / "profile", std::filesystem::perms::all);
+    EXPECT_TRUE(files.ensurePrivateFolder(folder / "profile").ok());
+    EXPECT_EQ(modeOf(folder / "profile"), 0700);
 
     const Status missingParent = files.ensurePrivateFolder(folder / "no/such/parent");
     EXPECT_FALSE(missingParent.ok());

@@ -1,8 +1,9 @@
-// Runs one kvnctl command in-process, as its command line would, and keeps
-// what it printed and the exit status.
+// Runs one kvnctl command line in-process for the profile "Test" of an
+// installation folder, and keeps what it printed and the exit status.
 #pragma once
 
 #include "tools/kvnctl/command.h"
+#include "tools/kvnctl/dispatch.h"
 
 #include <sstream>
 #include <string>
@@ -19,26 +20,12 @@ struct KvnctlResult {
 inline KvnctlResult runKvnctl(
     const std::string& installDir, std::vector<std::string> words, const std::string& profile = "Test")
 {
-    using namespace kvn::kvnctl;
-    KvnctlResult result;
+    std::vector<std::string> line = {"--install-dir", installDir, "--profile", profile};
+    line.insert(line.end(), words.begin(), words.end());
     std::ostringstream out;
     std::ostringstream err;
-    GlobalOptions options;
-    options.installDir = installDir;
-    options.profile = profile;
-    const std::string name = words.front();
-    words.erase(words.begin());
-    for (const CommandGroup& group : commandGroups()) {
-        if (name != group.name)
-            continue;
-        CommandContext context(options, Arguments(words), out, err);
-        try {
-            result.status = group.run(context);
-        } catch (const UsageError& error) {
-            err << error.what();
-            result.status = exitUsageError;
-        }
-    }
+    KvnctlResult result;
+    result.status = kvnctl::dispatchCommandLine(line, out, err);
     result.out = out.str();
     result.err = err.str();
     return result;

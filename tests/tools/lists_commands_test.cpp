@@ -38,7 +38,7 @@ TEST_F(ListsCommands, AddedEntriesShowInSequenceOrderWithEveryField)
 
     const KvnctlResult black = run({"lists", "show", "--black"});
     EXPECT_NE(black.out.find("10.0.0.9"), std::string::npos) << black.out;
-    EXPECT_NE(black.out.find("value: exe"), std::string::npos) << black.out;
+    EXPECT_NE(black.out.find("black  attached file type  exe "), std::string::npos) << black.out;
 }
 
 TEST_F(ListsCommands, BadInputIsRefusedAndNothingIsWritten)
@@ -110,7 +110,7 @@ TEST_F(ListsCommands, ASecondWriterIsRefused)
     auto held = ProfileLock::acquire(install / "Test");
     ASSERT_TRUE(std::holds_alternative<std::unique_ptr<ProfileLock>>(held));
     const KvnctlResult refused = run({"lists", "add", "--white", "domain", "other.org"});
-    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.status, kvnctl::exitProfileInUse);
     EXPECT_NE(refused.err.find("in use by process"), std::string::npos) << refused.err;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/kvnctl/arguments.h"
 #include "tools/kvnctl/printer.h"
+#include "tools/kvnctl/text_table.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -60,9 +61,81 @@ TEST(TextPrinter, WritesIndentedKeyValueLines)
         "entries:\n"
         "  - value: Jörg \"J\"\n"
         "    isWhite: yes\n"
-        "  - value: \xff\n\n"
+        "  - value: \xff\\n\n"
         "    when: 0.5\n"
         "empty:\n");
+}
+
+// Two rows of a table with a nested map and a list, which text leaves out.
+void describeTable(Printer& printer)
+{
+    static constexpr Column columns[] = {{"name", "Name"}, {"kind.code", "Code"}, {"note", "Note"}};
+    printer.beginMap();
+    printer.key("rows");
+    printer.beginTable(columns, {"row", "rows"});
+    for (const char* name : {"Jörg", "a much longer name"}) {
+        printer.beginMap();
+        printer.field("name", name);
+        printer.key("kind");
+        printer.beginMap();
+        printer.field("code", 7);
+        printer.endMap();
+        printer.key("tags");
+        printer.beginList();
+        printer.string("hidden");
+        printer.endList();
+        printer.field("note", std::string_view("a\x1b[2Jb\n", 7));
+        printer.endMap();
+    }
+    printer.endTable();
+    printer.field("after", true);
+    printer.endMap();
+    printer.finish();
+}
+
+TEST(TextPrinter, WritesATableAsAlignedLinesWithACount)
+{
+    std::ostringstream out;
+    describeTable(*makeTextPrinter(out));
+    EXPECT_EQ(out.str(),
+        "rows:\n"
+        "  Name                Code  Note\n"
+        "  Jörg                7     a\\x1b[2Jb\\n\n"
+        "  a much longer name  7     a\\x1b[2Jb\\n\n"
+        "  2 rows\n"
+        "after: yes\n");
+}
+
+TEST(TextPrinter, EscapesWhatATerminalWouldTakeAsACommand)
+{
+    EXPECT_EQ(printableText("plain Grüße"), "plain Grüße");
+    EXPECT_EQ(printableText("\x1b]0;title\x07\r\t\x7f"), "\\x1b]0;title\\x07\\r\\t\\x7f");
+    EXPECT_EQ(printableText("a\xc2\x9b"
+                            "2J\xc2\xa0"),
+        "a\\u009b2J\xc2\xa0")
+        << "C1 CSI escaped, NBSP kept";
+}
+
+TEST(JsonPrinter, WritesATableAsAListWithEveryField)
+{
+    std::ostringstream out;
+    describeTable(*makeJsonPrinter(out));
+    EXPECT_NE(out.str().find("\"tags\": [\n        \"hidden\"\n      ]"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\"note\": \"a\\u001b[2Jb\\n\""), std::string::npos) << out.str();
+}
+
+TEST(Arguments, DoubleDashEndsTheOptions)
+{
+    Arguments arguments({"--white", "--", "-x", "--black", "--name"});
+    EXPECT_TRUE(arguments.takeFlag("--white"));
+    EXPECT_FALSE(arguments.takeFlag("--black"));
+    EXPECT_EQ(arguments.takeOption("--name"), std::nullopt);
+    EXPECT_EQ(arguments.takeWord("VALUE"), "-x");
+    EXPECT_EQ(arguments.takeWord("VALUE"), "--black");
+    EXPECT_EQ(arguments.takeWord("VALUE"), "--name");
+    EXPECT_NO_THROW(arguments.expectNoMore());
+    Arguments optionValue({"--to", "--", "-1"});
+    EXPECT_EQ(optionValue.takeOption("--to"), "-1") << "a value that starts with \"-\" may follow \"--\"";
 }
 
 TEST(Arguments, TakesOptionsWhereverTheyStand)

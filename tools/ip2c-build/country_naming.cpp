@@ -1,7 +1,7 @@
 // Country names for the builder, from the country list and libGeoIP's tables.
 #include "tools/ip2c-build/country_naming.h"
 
-#include "analysis/country_names.h"
+#include "lists/country_names.h"
 
 #include <GeoIP.h>
 

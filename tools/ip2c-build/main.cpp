@@ -1,5 +1,6 @@
 // ip2c-build: builds the IP-to-country database IP2C.mdb from Debian's GeoIP
 // country data or from a CSV file of IP ranges.
+#include "platform/core/diagnostics.h"
 #include "platform/core/xdg_paths.h"
 #include "tools/ip2c-build/csv_source.h"
 #include "tools/ip2c-build/database_writer.h"
@@ -151,6 +152,7 @@ int build(const Options& options)
 
 int main(int argc, char** argv)
 {
+    kvn::setProgramName("ip2c-build");
     const std::variant<Options, int> parsed = parseOptions(argc, argv);
     if (const int* exitCode = std::get_if<int>(&parsed))
         return *exitCode;

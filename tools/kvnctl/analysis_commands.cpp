@@ -4,7 +4,11 @@
 #include "analysis/sender_ip.h"
 #include "tools/kvnctl/command.h"
 
+#include "platform/core/ole_date.h"
+
 #include <charconv>
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -26,6 +30,31 @@ std::string headerBlockOf(std::istream& message)
     return block;
 }
 
+// What a path names when it is not a file to read a message from; empty for
+// a regular file (or one that is not there, which opening reports).
+std::string whatIsNotAFile(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    switch (fs::status(path, error).type()) {
+    case fs::file_type::directory:
+        return "a folder";
+    case fs::file_type::fifo:
+        return "a FIFO";
+    case fs::file_type::socket:
+        return "a socket";
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return "a device";
+    case fs::file_type::regular:
+    case fs::file_type::not_found:
+    case fs::file_type::none:
+        return {};
+    default:
+        return "not a regular file";
+    }
+}
+
 } // namespace
 
 int runSenderIpCommand(CommandContext& context)
@@ -36,6 +65,9 @@ int runSenderIpCommand(CommandContext& context)
     if (path == "-") {
         headers = headerBlockOf(std::cin);
     } else {
+        // A folder would read as an empty message, and a FIFO would block.
+        if (const std::string what = whatIsNotAFile(path); !what.empty())
+            return context.fail("cannot read " + path + ": it is " + what + ", not a message file");
         std::ifstream file(path, std::ios::binary);
         if (!file)
             return context.fail("cannot read " + path);
@@ -53,6 +85,10 @@ int runFilterDateCommand(CommandContext& context)
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), date);
     if (error != std::errc() || end != text.data() + text.size())
         throw UsageError("not a number: " + text);
+    // "nan" and "inf" read as numbers; neither they nor numbers outside the
+    // years 100..9999 are a date.
+    if (!std::isfinite(date) || !localFromOleDate(date))
+        throw UsageError("no date has the number " + text + " (OLE dates run from -657434 to 2958465)");
     context.out << formatFilterDate(date) << '\n';
     return exitSuccess;
 }

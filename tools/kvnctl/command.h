@@ -12,8 +12,20 @@
 
 namespace kvn::kvnctl {
 
-// Exit statuses of every command.
-enum ExitStatus { exitSuccess = 0, exitFileError = 1, exitUsageError = 2 };
+// Exit statuses of every command. Scripts tell them apart: 3 means the
+// command understood what was asked and there was nothing to do (already on
+// the list, not on the list, no such folder or e-mail), 4 that another
+// program holds the profile, so trying again later may work.
+enum ExitStatus {
+    exitSuccess = 0,
+    exitFileError = 1, // a file could not be read or written, or the output not written
+    exitUsageError = 2, // the command line was not understood; nothing was read or written
+    exitNothingToChange = 3, // nothing to change, or what was named is not there
+    exitProfileInUse = 4, // the profile's data is in use by another program
+};
+
+// The lines of the help that explain the exit statuses.
+extern const char* const exitStatusHelp;
 
 struct GlobalOptions {
     std::optional<std::string> installDir; // --install-dir; else the configured one
@@ -41,6 +53,11 @@ public:
     std::string dataFolder() const;
     // Writes "kvnctl: " and the message to err; returns exitFileError.
     int fail(const std::string& message) const;
+    // The same for a request there was nothing to do for; exitNothingToChange.
+    int nothingToChange(const std::string& message) const;
+    // The same for a profile lock that could not be had: exitProfileInUse
+    // when another program holds it, else exitFileError.
+    int lockRefused(const std::string& why) const;
 };
 
 struct CommandGroup {
@@ -48,6 +65,8 @@ struct CommandGroup {
     // One line per form of the command, without the leading "kvnctl ".
     std::vector<const char*> usage;
     int (*run)(CommandContext& context);
+    // More of the group's help (its syntax, its escapes); may be nullptr.
+    const char* notes = nullptr;
 };
 
 // Every command group, in the order the help lists them.

@@ -13,26 +13,48 @@ int runProfileCommand(CommandContext& context);
 int runMailCommand(CommandContext& context);
 int runCountryCommand(CommandContext& context);
 
+const char* const listsNotes
+    = "KIND is address, domain, word, filetype, iprange or country. VALUE may hold several values\n"
+      "separated by commas (--name too, one name per address), checked and stored as the add-item\n"
+      "dialog does: addresses and words in lower case, domains in lower case without \"@\" and blanks,\n"
+      "file types without dots, countries as the country list spells them (\"kvnctl lists add --black\n"
+      "country 'puerto rico'\"). A value a listed one already covers (a sub-domain of a listed domain,\n"
+      "an expression holding a listed word) is not added; one the other list covers is moved with\n"
+      "--move. \"--\" ends the options: lists add --black word -- -viagra\n";
+
+const char* const mailNotes
+    = "FOLDER is \"Folder/Sub\" in the first store or \"Store/Folder/Sub\"; \"Contacts\" lists the\n"
+      "contacts. A name holding \"/\" or \"\\\" is written with \"\\\" before it: a folder \"a/b\" is\n"
+      "\"a\\/b\" (on disk .a\\2fb), a store \"Has/Slash\" is \"Has\\/Slash/Inbox\".\n"
+      "--filter takes conditions joined with \"and\":\n"
+      "  [UnRead]=true   [UnRead]=false\n"
+      "  [ReceivedTime]>='Jan 05 2024 09:30 PM'   (also >, <=, < and =; minute precision;\n"
+      "                                            kvnctl filter-date writes such dates)\n";
+
+const char* const profileNotes = "A store's NAME and PATH are each used once per profile.\n";
+
 const std::vector<CommandGroup>& commandGroups()
 {
     static const std::vector<CommandGroup> groups = {
         {"sender-ip", {"sender-ip FILE|-"}, runSenderIpCommand},
-        {"filter-date", {"filter-date OLEDATE"}, runFilterDateCommand},
+        {"filter-date", {"filter-date OLEDATE (-657434 to 2958465; 0 or less is 2000-01-01)"}, runFilterDateCommand},
         {"settings", {"settings show [--json]", "settings set NAME VALUE", "settings unset NAME"}, runSettingsCommand},
         {"install", {"install (writes Install_Dir, --install-dir or the default, and makes the folder)"},
             runInstallCommand},
         {"lists",
             {"lists show [--white|--black] [--kind KIND] [--json]",
-                "lists add --white|--black KIND VALUE [--name NAME] [--to UPPER] [--keep-what-was-read] [--json]",
+                "lists add --white|--black KIND VALUE [--name NAME] [--to UPPER] [--move] [--keep-what-was-read] "
+                "[--json]",
                 "lists remove --white|--black KIND VALUE [--to UPPER] [--keep-what-was-read] [--json]",
                 "lists dump FILE [--json]"},
-            runListsCommand},
+            runListsCommand, listsNotes},
         {"stats", {"stats show [--json]"}, runStatsCommand},
-        {"profile", {"profile add-store NAME PATH [--contacts DIR]", "profile show [--json]"}, runProfileCommand},
+        {"profile", {"profile add-store NAME PATH [--contacts DIR]", "profile show [--json]"}, runProfileCommand,
+            profileNotes},
         {"mail",
             {"mail folders [--json]", "mail list FOLDER [--filter \"...\"] [--json]", "mail move ENTRYID FOLDER",
                 "mail mark-read ENTRYID"},
-            runMailCommand},
+            runMailCommand, mailNotes},
         {"country", {"country IP [--json] (the country the IP-to-country database gives)"}, runCountryCommand},
     };
     return groups;

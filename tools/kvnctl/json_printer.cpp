@@ -60,6 +60,8 @@ public:
     void endMap() override { close('}'); }
     void beginList() override { open('['); }
     void endList() override { close(']'); }
+    void beginTable(std::span<const Column>, RowsNoun) override { open('['); }
+    void endTable() override { close(']'); }
 
     void key(std::string_view name) override
     {

@@ -6,9 +6,19 @@
 
 namespace kvn::kvnctl {
 
+const std::array<Column, 7> listEntryColumns = {{{"list", "List"}, {"kind.name", "Kind"}, {"value", "Value"},
+    {"extra", "Extra"}, {"dateAdded", "Added"}, {"receivedCount", "Received"}, {"lastReceived", "Last received"}}};
+
 void printListEntry(Printer& printer, const ListEntry& entry)
 {
     printer.beginMap();
+    printListEntryFields(printer, entry);
+    printer.endMap();
+}
+
+void printListEntryFields(Printer& printer, const ListEntry& entry)
+{
+    printer.field("list", entry.isWhite ? "white" : "black");
     printer.key("kind");
     printer.beginMap();
     printer.field("code", static_cast<std::int64_t>(entry.kind));
@@ -20,7 +30,6 @@ void printListEntry(Printer& printer, const ListEntry& entry)
     printer.field("dateAdded", entry.dateAdded);
     printer.field("lastReceived", entry.lastReceived);
     printer.field("isWhite", entry.isWhite);
-    printer.endMap();
 }
 
 ListKind parseKindWord(const std::string& word)

@@ -8,13 +8,19 @@
 #include "tools/kvnctl/command.h"
 #include "tools/kvnctl/printer.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
 namespace kvn::kvnctl {
 
-// Every field of an entry, the kind with its code and its name.
+// Every field of an entry, the kind with its code and its name, and its list
+// ("white" or "black", from isWhite), as a map.
 void printListEntry(Printer& printer, const ListEntry& entry);
+// The same fields inside a map the caller opened.
+void printListEntryFields(Printer& printer, const ListEntry& entry);
+// The columns people see of a table of entries.
+extern const std::array<Column, 7> listEntryColumns;
 
 // address, domain, word, filetype, iprange, country; throws UsageError.
 ListKind parseKindWord(const std::string& word);

@@ -8,6 +8,11 @@
 namespace kvn::kvnctl {
 namespace {
 
+// A record of any lists file, with the code of a kind the lists do not know.
+const std::array<Column, 9> dumpColumns = {{{"entry.list", "List"}, {"entry.kind.code", "Code"},
+    {"entry.kind.name", "Kind"}, {"entry.value", "Value"}, {"entry.extra", "Extra"}, {"entry.dateAdded", "Added"},
+    {"entry.receivedCount", "Received"}, {"entry.lastReceived", "Last received"}, {"skipped", "Skipped"}}};
+
 int showLists(CommandContext& context)
 {
     const bool onlyWhite = context.arguments.takeFlag("--white");
@@ -24,20 +29,31 @@ int showLists(CommandContext& context)
     const std::optional<ProfileData> data = loadForReading(context, status);
     if (!data)
         return status;
+    std::int64_t shown[2] = {0, 0};
     printer->beginMap();
     printer->key("entries");
-    printer->beginList();
+    printer->beginTable(listEntryColumns, {"entry", "entries"});
     for (const bool white : {true, false}) {
         if ((onlyWhite && !white) || (onlyBlack && white))
             continue;
         for (const ListKind kind : allListKinds) {
             if (onlyKind != 0 && onlyKind != listKindCode(kind))
                 continue;
-            for (const ListEntry& entry : data->lists().sequence(kind, white))
-                printListEntry(*printer, entry);
+            for (const ListEntry& entry : data->lists().sequence(kind, white)) {
+                // The list is the sequence's, whatever the stored flag said.
+                ListEntry shownEntry = entry;
+                shownEntry.isWhite = white;
+                printListEntry(*printer, shownEntry);
+                ++shown[white ? 0 : 1];
+            }
         }
     }
-    printer->endList();
+    printer->endTable();
+    printer->key("totals");
+    printer->beginMap();
+    printer->field("white", shown[0]);
+    printer->field("black", shown[1]);
+    printer->endMap();
     printer->endMap();
     printer->finish();
     return exitSuccess;
@@ -57,7 +73,7 @@ int dumpListsFile(CommandContext& context)
     const RecordsRead<ListEntry> read = readListRecords(contents.bytes);
     printer->beginMap();
     printer->key("records");
-    printer->beginList();
+    printer->beginTable(dumpColumns, {"record", "records"});
     for (const ListEntry& entry : read.records) {
         printer->beginMap();
         printer->key("entry");
@@ -65,7 +81,7 @@ int dumpListsFile(CommandContext& context)
         printer->field("skipped", !isListKind(entry.kind));
         printer->endMap();
     }
-    printer->endList();
+    printer->endTable();
     printer->key("end");
     printer->beginMap();
     printer->field("complete", read.end.complete);

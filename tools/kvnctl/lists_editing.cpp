@@ -1,107 +1,18 @@
 #include "tools/kvnctl/lists_editing.h"
 
-#include "lists/list_matching.h"
+#include "lists/entry_presence.h"
 #include "lists/profile_data.h"
 #include "platform/core/clock.h"
 #include "platform/core/ole_date.h"
 #include "platform/core/profile_lock.h"
-#include "platform/core/utf8_text.h"
 #include "tools/kvnctl/list_printing.h"
+#include "tools/kvnctl/list_requests.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace kvn::kvnctl {
 namespace {
-
-struct EditRequest {
-    bool white;
-    ListKind kind;
-    std::string value;
-    std::string extra;
-};
-
-std::string dottedQuadOrThrow(const std::string& text)
-{
-    const std::optional<std::uint32_t> address = parseDottedQuad(text);
-    if (!address)
-        throw UsageError("\"" + text + "\" is not an IP address like 192.168.0.1");
-    return formatDottedQuad(*address);
-}
-
-// Checks and normalises the command line's entry as the add-item dialog does.
-EditRequest readRequest(CommandContext& context, bool forAdding)
-{
-    EditRequest request{takePolarity(context.arguments), ListKind::Address, {}, {}};
-    const std::optional<std::string> name = forAdding ? context.arguments.takeOption("--name") : std::nullopt;
-    const std::optional<std::string> upper = context.arguments.takeOption("--to");
-    request.kind = parseKindWord(context.arguments.takeWord("KIND"));
-    const std::string value = context.arguments.takeWord("VALUE");
-    context.arguments.expectNoMore();
-    if (value.empty())
-        throw UsageError("the value is empty");
-    if (name && request.kind != ListKind::Address)
-        throw UsageError("--name is for e-mail addresses only");
-    if (upper && request.kind != ListKind::IpRange)
-        throw UsageError("--to is for IP ranges only");
-    switch (request.kind) {
-    case ListKind::Address:
-        if (value.find('@') == std::string::npos)
-            throw UsageError("\"" + value + "\" is not an e-mail address (no \"@\")");
-        request.value = name.value_or("");
-        request.extra = toLowerUtf8(value);
-        break;
-    case ListKind::Domain:
-        if (value.find('@') != std::string::npos || value.find(' ') != std::string::npos)
-            throw UsageError("\"" + value + "\" is not a domain: give the part after \"@\"");
-        request.value = value;
-        break;
-    case ListKind::Word:
-        request.value = toLowerUtf8(value);
-        break;
-    case ListKind::FileType:
-        request.value = toLowerUtf8(value.front() == '.' ? value.substr(1) : value);
-        if (request.value.empty() || request.value.find('.') != std::string::npos)
-            throw UsageError("\"" + value + "\" is not a file type like exe or .exe");
-        break;
-    case ListKind::IpRange:
-        request.value = dottedQuadOrThrow(value);
-        if (forAdding && !upper)
-            throw UsageError("an IP range needs its upper bound: --to UPPER");
-        request.extra = upper ? dottedQuadOrThrow(*upper) : std::string();
-        if (upper && *parseDottedQuad(request.extra) < *parseDottedQuad(request.value))
-            throw UsageError("the upper bound " + request.extra + " is below the lower bound " + request.value);
-        break;
-    case ListKind::Country:
-        request.value = value;
-        break;
-    }
-    return request;
-}
-
-bool sameEntry(const EditRequest& request, const ListEntry& entry)
-{
-    switch (request.kind) {
-    case ListKind::Address:
-        return equalsIgnoringCase(entry.extra, request.extra);
-    case ListKind::Domain:
-    case ListKind::Word:
-        return entry.value == request.value;
-    case ListKind::FileType:
-    case ListKind::Country:
-        return equalsIgnoringCase(entry.value, request.value);
-    case ListKind::IpRange:
-        return entry.value == request.value && (request.extra.empty() || entry.extra == request.extra);
-    }
-    return false;
-}
-
-int positionIn(const ListSequence& sequence, const EditRequest& request)
-{
-    for (std::size_t i = 0; i < sequence.size(); ++i)
-        if (sameEntry(request, sequence[i]))
-            return static_cast<int>(i);
-    return -1;
-}
 
 const char* listName(bool white) { return white ? "white list" : "black list"; }
 
@@ -140,7 +51,7 @@ template <class Change> int editProfile(CommandContext& context, bool keepWhatWa
         return context.fail(ready.error());
     auto lock = ProfileLock::acquire(context.dataFolder());
     if (const std::string* why = std::get_if<std::string>(&lock))
-        return context.fail(*why);
+        return context.lockRefused(*why);
     ProfileData data(context.installDir(), context.options.profile, realFileSystem(), systemClock());
     const DataProblems loaded = data.loadAll();
     if (!loaded.allRead())
@@ -155,38 +66,96 @@ template <class Change> int editProfile(CommandContext& context, bool keepWhatWa
     return exitSuccess;
 }
 
+// An entry added, with where it went.
+struct Added {
+    ListEntry entry;
+    int position;
+};
+
+int positionOf(const ListSequence& sequence, const ListEntry& entry)
+{
+    const auto found = std::find(sequence.begin(), sequence.end(), entry);
+    return found == sequence.end() ? -1 : static_cast<int>(found - sequence.begin());
+}
+
+// Adds one value by the Add command's rules; false (after saying why) when
+// the lists already cover it.
+bool addOne(CommandContext& context, FilterLists& lists, const AddRequest& request, const EntryTexts& texts,
+    std::vector<Added>& added, std::vector<ListEntry>& moved)
+{
+    const LookupMatch match = findForAdd(lists, request.white, request.kind, texts);
+    switch (match.result) {
+    case LookupResult::NoKey:
+        return false;
+    case LookupResult::InAskedList:
+    case LookupResult::DomainInAskedList:
+        context.err << "kvnctl: " << alreadyPresentText(request.kind, request.white, texts) << '\n';
+        return false;
+    case LookupResult::InOtherList:
+    case LookupResult::DomainInOtherList:
+        if (!request.move || !canMoveFromOtherList(request.kind)) {
+            context.err << "kvnctl: " << inOtherListText(request.kind, request.white, texts)
+                        << (canMoveFromOtherList(request.kind) ? " (--move moves it)" : "") << '\n';
+            return false;
+        }
+        moved.push_back(lists.sequence(request.kind, !request.white)[static_cast<std::size_t>(match.position)]);
+        removeEntry(lists, request.kind, !request.white, match.position);
+        break;
+    case LookupResult::NotFound:
+        break;
+    }
+    const std::string today = formatLocalTime(systemClock().nowLocal(), "%Y.%m.%d");
+    ListEntry entry(listKindCode(request.kind), texts.value, texts.extra, 0, today, "");
+    entry.isWhite = request.white;
+    int position = -1;
+    if (request.kind == ListKind::Address) {
+        position = insertAddressEntry(lists, request.white, entry);
+    } else {
+        ListSequence& sequence = lists.sequence(request.kind, request.white);
+        position = static_cast<int>(sequence.size());
+        sequence.push_back(entry);
+    }
+    added.push_back({entry, position});
+    return true;
+}
+
 } // namespace
 
 int addListEntry(CommandContext& context)
 {
     auto printer = context.takePrinter();
     const bool keepWhatWasRead = takeKeepWhatWasRead(context);
-    const EditRequest request = readRequest(context, true);
-    ListEntry entry;
-    int position = -1;
+    const AddRequest request = readAddRequest(context.arguments);
+    std::vector<Added> added;
+    std::vector<ListEntry> moved;
     const int status = editProfile(context, keepWhatWasRead, [&](ProfileData& data) {
-        for (const bool white : {request.white, !request.white}) {
-            if (positionIn(data.lists().sequence(request.kind, white), request) >= 0)
-                return context.fail(std::string("already on the ") + listName(white) + "; nothing was written");
-        }
-        const std::string today = formatLocalTime(systemClock().nowLocal(), "%Y.%m.%d");
-        entry = ListEntry(listKindCode(request.kind), request.value, request.extra, 0, today, "");
-        entry.isWhite = request.white;
-        if (request.kind == ListKind::Address) {
-            position = insertAddressEntry(data.lists(), request.white, entry);
-        } else {
-            ListSequence& sequence = data.lists().sequence(request.kind, request.white);
-            position = static_cast<int>(sequence.size());
-            sequence.push_back(entry);
-        }
-        return static_cast<int>(exitSuccess);
+        for (const EntryTexts& texts : request.entries)
+            addOne(context, data.lists(), request, texts, added, moved);
+        // An address inserted before one added earlier moves it on: each
+        // entry is reported where it stands once all are in.
+        for (Added& entry : added)
+            entry.position = positionOf(data.lists().sequence(request.kind, request.white), entry.entry);
+        return added.empty() ? exitNothingToChange : static_cast<int>(exitSuccess);
     });
+    if (status == exitNothingToChange)
+        context.err << "kvnctl: nothing was added; nothing was written\n";
     if (status != exitSuccess)
         return status;
     printer->beginMap();
     printer->key("added");
-    printListEntry(*printer, entry);
-    printer->field("position", position);
+    printer->beginTable(listEntryColumns, {"added", "added"});
+    for (const Added& entry : added) {
+        printer->beginMap();
+        printListEntryFields(*printer, entry.entry);
+        printer->field("position", entry.position);
+        printer->endMap();
+    }
+    printer->endTable();
+    printer->key("movedFromOtherList");
+    printer->beginTable(listEntryColumns, {"moved", "moved"});
+    for (const ListEntry& entry : moved)
+        printListEntry(*printer, entry);
+    printer->endTable();
     printer->endMap();
     printer->finish();
     return exitSuccess;
@@ -196,13 +165,14 @@ int removeListEntry(CommandContext& context)
 {
     auto printer = context.takePrinter();
     const bool keepWhatWasRead = takeKeepWhatWasRead(context);
-    const EditRequest request = readRequest(context, false);
+    const RemoveRequest request = readRemoveRequest(context.arguments);
     ListEntry removed;
     const int status = editProfile(context, keepWhatWasRead, [&](ProfileData& data) {
         const ListSequence& sequence = data.lists().sequence(request.kind, request.white);
         const int position = positionIn(sequence, request);
         if (position < 0)
-            return context.fail(std::string("not on the ") + listName(request.white) + "; nothing was written");
+            return context.nothingToChange(
+                std::string("not on the ") + listName(request.white) + "; nothing was written");
         removed = sequence[static_cast<std::size_t>(position)];
         removeEntry(data.lists(), request.kind, request.white, position);
         return static_cast<int>(exitSuccess);

@@ -3,6 +3,7 @@
 // moves and read marks the filter makes, for people checking their rules.
 #include "analysis/sender_ip.h"
 #include "platform/core/ole_date.h"
+#include "platform/outlook/maildir_filter.h"
 #include "tools/kvnctl/mail_session.h"
 
 namespace kvn::kvnctl {
@@ -51,6 +52,12 @@ MailFacts factsOf(const MailItemPtr& mail, SafeMailItem& safe)
     return facts;
 }
 
+constexpr Column mailColumns[] = {{"EntryID", "EntryID"}, {"ReceivedTime", "Received"}, {"UnRead", "Unread"},
+    {"SenderAddress", "From"}, {"SenderIp", "Sender IP"}, {"Subject", "Subject"}};
+constexpr Column contactColumns[] = {{"EntryID", "EntryID"}, {"FullName", "Name"}, {"Address1", "E-mail"},
+    {"Address2", "E-mail 2"}, {"Address3", "E-mail 3"}};
+constexpr Column folderColumns[] = {{"Folder", "Folder"}, {"Messages", "Messages"}, {"Unread", "Unread"}};
+
 void printFacts(Printer& printer, const MailFacts& facts)
 {
     printer.beginMap();
@@ -78,6 +85,33 @@ void printFacts(Printer& printer, const MailFacts& facts)
     printer.endMap();
 }
 
+const char* const filterForms = "the forms are [UnRead]=true, [UnRead]=false and [ReceivedTime] with >=, >, <=, "
+                                "< or = and a date like 'Jan 05 2024 09:30 PM', joined with \"and\"";
+
+// A contact with its addresses numbered as the card holds them.
+void printContact(Printer& printer, ContactItem& contact)
+{
+    printer.beginMap();
+    printer.field("EntryID", contact.entryId());
+    printer.field("FullName", contact.fullName());
+    const std::vector<AddressEntry> addresses = contact.emailAddresses();
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        printer.field("Address" + std::to_string(i + 1), addresses[i].address);
+    printer.endMap();
+}
+
+int listContacts(Items& items, Printer& printer)
+{
+    printer.beginTable(contactColumns, {"contact", "contacts"});
+    for (auto item = items.getFirst(); item; item = items.getNext()) {
+        if (auto contact = item->asContactItem())
+            printContact(printer, *contact);
+    }
+    printer.endTable();
+    printer.finish();
+    return exitSuccess;
+}
+
 NamespacePtr openNamespace(const CommandContext& context)
 {
     auto app = openProfileMail(context);
@@ -90,8 +124,9 @@ int listFolders(CommandContext& context)
     context.arguments.expectNoMore();
     auto ns = openNamespace(context);
     if (!ns || ns->folders()->count() == 0)
-        return context.fail("the profile " + context.options.profile + " has no mail store (kvnctl profile add-store)");
-    printer->beginList();
+        return context.nothingToChange(
+            "the profile " + context.options.profile + " has no mail store (kvnctl profile add-store)");
+    printer->beginTable(folderColumns, {"folder", "folders"});
     for (const auto& folder : allMailFolders(ns)) {
         auto items = folder->items();
         auto unread = items ? items->restrict("[UnRead]=true") : nullptr;
@@ -101,7 +136,7 @@ int listFolders(CommandContext& context)
         printer->field("Unread", static_cast<std::int64_t>(unread ? unread->count() : 0));
         printer->endMap();
     }
-    printer->endList();
+    printer->endTable();
     printer->finish();
     return exitSuccess;
 }
@@ -112,32 +147,39 @@ int listMail(CommandContext& context)
     std::string path = context.arguments.takeWord("FOLDER (e.g. Inbox, or \"Store/Folder\")");
     auto filter = context.arguments.takeOption("--filter");
     context.arguments.expectNoMore();
+    if (filter && !parseMailFilter(*filter))
+        throw UsageError("the filter is not understood: " + *filter + "; " + filterForms);
     auto app = openProfileMail(context);
     auto ns = app->getNamespace("MAPI");
     auto folder = ns ? folderAtPath(ns, path) : nullptr;
     if (!folder)
-        return context.fail("no such folder: " + path + " (kvnctl mail folders lists them)");
+        return context.nothingToChange("no such folder: " + path + " (kvnctl mail folders lists them)");
     auto items = folder->items();
     if (!items)
         return context.fail("cannot read the folder " + path);
+    if (folder->defaultItemType() == olContactItem) {
+        if (filter)
+            throw UsageError("a filter is for folders of e-mails; " + path + " holds contacts");
+        return listContacts(*items, *printer);
+    }
     ItemPtr item;
     if (filter) {
         auto first = items->find(*filter);
         if (!first)
-            throw UsageError("the filter is not understood: " + *filter);
+            return context.fail("cannot read the folder " + path);
         item = *first;
     } else {
         item = items->getFirst();
     }
     auto safe = app->createSafeMailItem();
     auto cleanup = app->createMapiUtils();
-    printer->beginList();
+    printer->beginTable(mailColumns, {"e-mail", "e-mails"});
     for (; item; item = filter ? items->findNext() : items->getNext()) {
         if (auto mail = item->asMailItem())
             printFacts(*printer, factsOf(mail, *safe));
         cleanup->cleanup();
     }
-    printer->endList();
+    printer->endTable();
     printer->finish();
     return exitSuccess;
 }
@@ -155,10 +197,10 @@ int moveMail(CommandContext& context)
     }
     auto target = ns ? folderAtPath(ns, path) : nullptr;
     if (!target || target->defaultItemType() != olMailItem)
-        return context.fail("no such mail folder: " + path);
+        return context.nothingToChange("no such mail folder: " + path);
     auto mail = findMailById(ns, entryId);
     if (!mail)
-        return context.fail("no e-mail has the EntryID " + entryId);
+        return context.nothingToChange("no e-mail has the EntryID " + entryId);
     if (!mail->move(target))
         return context.fail("cannot move " + entryId + " to " + path);
     return exitSuccess;
@@ -171,7 +213,7 @@ int markRead(CommandContext& context)
     auto ns = openNamespace(context);
     auto mail = ns ? findMailById(ns, entryId) : nullptr;
     if (!mail)
-        return context.fail("no e-mail has the EntryID " + entryId);
+        return context.nothingToChange("no e-mail has the EntryID " + entryId);
     if (!mail->setUnRead(false))
         return context.fail("cannot mark " + entryId + " read");
     return exitSuccess;

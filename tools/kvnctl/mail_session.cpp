@@ -8,19 +8,38 @@
 namespace kvn::kvnctl {
 namespace {
 
+// Splits at "/"; "\/" is a "/" inside a name and "\\" a "\". A "\" before
+// anything else stands for itself. Empty parts ("a//b") are dropped.
 std::vector<std::string> splitPath(const std::string& path)
 {
     std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        auto end = path.find('/', start);
-        if (end == std::string::npos)
-            end = path.size();
-        if (end > start)
-            parts.push_back(path.substr(start, end - start));
-        start = end + 1;
+    std::string part;
+    for (std::size_t at = 0; at < path.size(); ++at) {
+        const char c = path[at];
+        if (c == '\\' && at + 1 < path.size() && (path[at + 1] == '/' || path[at + 1] == '\\')) {
+            part += path[++at];
+        } else if (c == '/') {
+            if (!part.empty())
+                parts.push_back(std::move(part));
+            part.clear();
+        } else {
+            part += c;
+        }
     }
+    if (!part.empty())
+        parts.push_back(std::move(part));
     return parts;
+}
+
+std::string escapedName(const std::string& name)
+{
+    std::string escaped;
+    for (const char c : name) {
+        if (c == '/' || c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
 }
 
 outlook::FolderPtr descend(outlook::FolderPtr folder, const std::vector<std::string>& parts, std::size_t from)
@@ -70,7 +89,7 @@ std::string pathOfFolder(const outlook::FolderPtr& folder)
 {
     std::string path;
     for (auto at = folder; at; at = at->parent())
-        path = at->name() + (path.empty() ? "" : "/") + path;
+        path = escapedName(at->name()) + (path.empty() ? "" : "/") + path;
     return path;
 }
 

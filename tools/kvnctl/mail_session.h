@@ -14,10 +14,11 @@ namespace kvn::kvnctl {
 outlook::ApplicationPtr openProfileMail(const CommandContext& context);
 
 // A folder named "Store/Folder/Sub" or, in the first store, "Folder/Sub"
-// ("Inbox", "Archive/2024"). nullptr when there is no such folder.
+// ("Inbox", "Archive/2024"). A "/" or "\" inside a name is written "\/" or
+// "\\" ("Has\/Slash/Inbox"). nullptr when there is no such folder.
 outlook::FolderPtr folderAtPath(const outlook::NamespacePtr& ns, const std::string& path);
 
-// "Store/Folder/Sub" of a folder.
+// "Store/Folder/Sub" of a folder, escaped as folderAtPath reads it.
 std::string pathOfFolder(const outlook::FolderPtr& folder);
 
 // Every mail folder of every store, depth first, in the stores' order.

@@ -6,9 +6,23 @@
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <span>
 #include <string_view>
 
 namespace kvn::kvnctl {
+
+// A column of a table: the key of the value it shows in each row's map
+// ("outer.inner" for a key of a map inside the row) and its heading.
+struct Column {
+    std::string_view key;
+    std::string_view heading;
+};
+
+// What the rows of a table are, for the count under it: "1 entry", "3 entries".
+struct RowsNoun {
+    std::string_view one;
+    std::string_view many;
+};
 
 class Printer {
 public:
@@ -18,6 +32,13 @@ public:
     virtual void endMap() = 0;
     virtual void beginList() = 0;
     virtual void endList() = 0;
+    // A list of records of one form. The text printer shows each record (a
+    // map) as one aligned line of the columns under a heading line, and a
+    // last line counting them ("1 entry", "3 entries"); keys
+    // that are no column are left out of the text. The JSON printer writes a
+    // list with every field. The columns must outlive endTable().
+    virtual void beginTable(std::span<const Column> columns, RowsNoun rowsNoun) = 0;
+    virtual void endTable() = 0;
     // Inside a map, the name of the next value.
     virtual void key(std::string_view name) = 0;
 
@@ -39,7 +60,8 @@ public:
     void field(std::string_view name, bool value) { key(name), boolean(value); }
 };
 
-// "key: value" lines, nested maps and lists indented; for people.
+// "key: value" lines, nested maps and lists indented, tables aligned; for
+// people. Control characters in texts are written escaped ("\n", "\x1b").
 std::unique_ptr<Printer> makeTextPrinter(std::ostream& out);
 // One JSON document; bytes that are not UTF-8 are written as \u00XX.
 std::unique_ptr<Printer> makeJsonPrinter(std::ostream& out);

@@ -23,6 +23,18 @@ std::string absolutePath(const std::string& path)
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+// The configured store that already has this name or this root; nullptr
+// when none. The ~/Maildir a profile without stores falls back to is not one.
+const outlook::StoreConfig* storeLike(
+    const std::vector<outlook::StoreConfig>& stores, const outlook::StoreConfig& store)
+{
+    for (const outlook::StoreConfig& configured : stores) {
+        if (configured.displayName == store.displayName || absolutePath(configured.root) == store.root)
+            return &configured;
+    }
+    return nullptr;
+}
+
 int addStore(CommandContext& context)
 {
     outlook::StoreConfig store;
@@ -38,7 +50,14 @@ int addStore(CommandContext& context)
         throw UsageError("no such folder of contacts: " + *contacts);
     store.root = absolutePath(path);
     store.contactsFolder = contacts ? absolutePath(*contacts) : std::string();
-    if (!outlook::addProfileStore(registry::processRegistry(), context.options.profile, store))
+    auto& reg = registry::processRegistry();
+    if (!reg.subKeyNames(registry::Hive::CurrentUser, outlook::profileStoresKey(context.options.profile)).empty()) {
+        const auto stores = outlook::loadProfileStores(reg, context.options.profile, homeFolder());
+        if (const outlook::StoreConfig* same = storeLike(stores, store))
+            return context.nothingToChange("the profile already has the store \"" + same->displayName + "\" in "
+                + same->root + "; nothing was written");
+    }
+    if (!outlook::addProfileStore(reg, context.options.profile, store))
         return context.fail("cannot write the registry");
     return exitSuccess;
 }
@@ -55,8 +74,10 @@ int showStores(CommandContext& context)
     printer->field("Profile", context.options.profile);
     printer->field("Key", "HKEY_CURRENT_USER\\" + key);
     printer->field("Configured", configured);
+    static constexpr Column storeColumns[] = {{"DisplayName", "Store"}, {"Path", "Path"}, {"Contacts", "Contacts"},
+        {"TrashFolder", "Trash"}, {"SentFolder", "Sent"}};
     printer->key("Stores");
-    printer->beginList();
+    printer->beginTable(storeColumns, {"store", "stores"});
     for (const auto& store : stores) {
         printer->beginMap();
         printer->field("DisplayName", store.displayName);
@@ -66,7 +87,7 @@ int showStores(CommandContext& context)
         printer->field("SentFolder", store.sentFolder);
         printer->endMap();
     }
-    printer->endList();
+    printer->endTable();
     printer->endMap();
     printer->finish();
     return exitSuccess;

@@ -10,6 +10,10 @@ constexpr const char* categoryNames[] = {"blocked", "quarantined", "accepted"};
 constexpr const char* reasonNames[]
     = {"Unknown", "e-mail address", "domain", "word/expression", "attached file type", "IP range", "country"};
 
+constexpr Column recordColumns[]
+    = {{"whenLocal", "When"}, {"reasonName", "Reason"}, {"message", "Message"}, {"detail", "Detail"}};
+constexpr Column counterColumns[] = {{"category", "Category"}, {"reason", "Reason"}, {"count", "Count"}};
+
 void printRecord(Printer& printer, const StatRecord& record)
 {
     printer.beginMap();
@@ -18,6 +22,8 @@ void printRecord(Printer& printer, const StatRecord& record)
         printer.field("whenLocal", formatLocalTime(*local, "%Y-%m-%d %H:%M:%S"));
     printer.field("category", static_cast<std::int64_t>(record.category));
     printer.field("reason", static_cast<std::int64_t>(record.reason));
+    if (record.reason >= 0 && record.reason < 7)
+        printer.field("reasonName", reasonNames[record.reason]);
     printer.field("message", record.message);
     printer.field("detail", record.detail);
     printer.endMap();
@@ -25,7 +31,7 @@ void printRecord(Printer& printer, const StatRecord& record)
 
 void printCounters(Printer& printer, const StatCounters& counters)
 {
-    printer.beginList();
+    printer.beginTable(counterColumns, {"counter", "counters"});
     for (std::size_t i = 0; i < counters.size(); ++i) {
         printer.beginMap();
         printer.field("category", categoryNames[i / 7]);
@@ -33,7 +39,7 @@ void printCounters(Printer& printer, const StatCounters& counters)
         printer.field("count", static_cast<std::int64_t>(counters[i]));
         printer.endMap();
     }
-    printer.endList();
+    printer.endTable();
 }
 
 std::int64_t totalOf(const Statistics& statistics, std::int32_t category)
@@ -58,10 +64,10 @@ int showStatistics(CommandContext& context)
     printCounters(*printer, statistics.counters);
     for (std::int32_t category = 0; category < 3; ++category) {
         printer->key(categoryNames[category]);
-        printer->beginList();
+        printer->beginTable(recordColumns, {"record", "records"});
         for (const StatRecord& record : *statistics.listOf(category))
             printRecord(*printer, record);
-        printer->endList();
+        printer->endTable();
     }
     printer->key("totals");
     printer->beginMap();

@@ -1,7 +1,9 @@
 #include "tools/kvnctl/printer.h"
+#include "tools/kvnctl/text_table.h"
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,19 +12,50 @@ namespace {
 
 // Maps print one "key: value" line per field; a map or list inside starts
 // on the next line, indented. Items of a list print as "- value", and a map
-// in a list as a block whose first line carries the "- ".
+// in a list as a block whose first line carries the "- ". A table is
+// collected whole and written aligned when it ends.
 class TextPrinter final : public Printer {
 public:
     explicit TextPrinter(std::ostream& out) : out_(out) { }
 
-    void beginMap() override { openContainer(Kind::Map); }
-    void endMap() override { closeContainer(); }
-    void beginList() override { openContainer(Kind::List); }
-    void endList() override { closeContainer(); }
+    void beginMap() override { table_ ? table_->beginMap() : openContainer(Kind::Map); }
+    void endMap() override { table_ ? table_->endMap() : closeContainer(); }
+    void beginList() override { table_ ? table_->beginList() : openContainer(Kind::List); }
+    void endList() override { table_ ? table_->endList() : closeContainer(); }
 
-    void key(std::string_view name) override { pendingKey_ = std::string(name); }
+    void beginTable(std::span<const Column> columns, RowsNoun rowsNoun) override
+    {
+        if (table_) {
+            // A table inside a table's row is left to --json, as lists are.
+            table_->beginList();
+            return;
+        }
+        tableIndent_ = 0;
+        if (!levels_.empty()) {
+            tableIndent_ = levels_.back().indent + 2;
+            out_ << prefix() << '\n';
+        }
+        table_.emplace(columns, rowsNoun);
+    }
+    void endTable() override
+    {
+        if (!table_->atTop()) {
+            table_->endList();
+            return;
+        }
+        table_->write(out_, tableIndent_);
+        table_.reset();
+    }
 
-    void string(std::string_view text) override { scalar(std::string(text)); }
+    void key(std::string_view name) override
+    {
+        if (table_)
+            table_->key(name);
+        else
+            pendingKey_ = std::string(name);
+    }
+
+    void string(std::string_view text) override { scalar(printableText(text)); }
     void integer(std::int64_t number) override { scalar(std::to_string(number)); }
     void number(double number) override
     {
@@ -63,6 +96,10 @@ private:
 
     void scalar(const std::string& text)
     {
+        if (table_) {
+            table_->scalar(text);
+            return;
+        }
         std::string line = prefix();
         if (!line.empty() && line.back() == ':')
             line += ' ';
@@ -104,6 +141,8 @@ private:
     std::vector<Level> levels_;
     std::string pendingKey_;
     bool dashPending_ = false;
+    std::optional<TextTable> table_;
+    std::size_t tableIndent_ = 0;
 };
 
 } // namespace

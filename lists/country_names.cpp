@@ -1,6 +1,8 @@
 // The list's names and codes. The order is the add-item dialog's and never changes:
 // "Select all countries" adds the names in this order.
-#include "analysis/country_names.h"
+#include "lists/country_names.h"
+
+#include "platform/core/utf8_text.h"
 
 #include <array>
 #include <cstddef>
@@ -264,6 +266,15 @@ std::string_view countryNameForCode(std::string_view code)
     }
     for (const CountryName& country : successorCodes) {
         if (sameCode(code, country.code))
+            return country.name;
+    }
+    return {};
+}
+
+std::string_view countryListName(std::string_view name)
+{
+    for (const CountryName& country : countries) {
+        if (equalsIgnoringCase(country.name, name))
             return country.name;
     }
     return {};

@@ -22,4 +22,8 @@ std::span<const CountryName> countryList();
 // Kingdom, "FX" for metropolitan France) give that name too.
 std::string_view countryNameForCode(std::string_view code);
 
+// The list's spelling of a country name given in any letter case
+// ("puerto rico" -> "PUERTO RICO"), or empty when the list has no such name.
+std::string_view countryListName(std::string_view name);
+
 } // namespace kvn
