@@ -68,6 +68,8 @@ int run(int argc, char** argv)
         for (const char* line : group->usage)
             std::cerr << "  kvnctl " << line << '\n';
         return exitUsageError;
+    } catch (const CommandFailure& failure) {
+        return context.fail(failure.what());
     }
 }
 

@@ -38,8 +38,10 @@ int addStore(CommandContext& context)
         throw UsageError("no such folder of contacts: " + *contacts);
     store.root = absolutePath(path);
     store.contactsFolder = contacts ? absolutePath(*contacts) : std::string();
+    requireReadableHive(registry::processRegistry(), registry::Hive::CurrentUser);
     if (!outlook::addProfileStore(registry::processRegistry(), context.options.profile, store))
-        return context.fail("cannot write the registry");
+        return context.fail("cannot write the registry: "
+            + registry::processRegistry().writeStatus(registry::Hive::CurrentUser).error());
     return exitSuccess;
 }
 
@@ -48,6 +50,7 @@ int showStores(CommandContext& context)
     auto printer = context.takePrinter();
     context.arguments.expectNoMore();
     auto& reg = registry::processRegistry();
+    requireReadableHive(reg, registry::Hive::CurrentUser);
     std::string key = outlook::profileStoresKey(context.options.profile);
     bool configured = !reg.subKeyNames(registry::Hive::CurrentUser, key).empty();
     auto stores = outlook::loadProfileStores(reg, context.options.profile, homeFolder());
