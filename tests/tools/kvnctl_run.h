@@ -25,6 +25,7 @@ inline KvnctlResult runKvnctl(const std::string& installDir, std::vector<std::st
     GlobalOptions options;
     options.installDir = installDir;
     options.profile = "Test";
+    options.lockWait = std::chrono::milliseconds(300);
     const std::string name = words.front();
     words.erase(words.begin());
     for (const CommandGroup& group : commandGroups()) {
@@ -36,6 +37,8 @@ inline KvnctlResult runKvnctl(const std::string& installDir, std::vector<std::st
         } catch (const UsageError& error) {
             err << error.what();
             result.status = exitUsageError;
+        } catch (const CommandFailure& failure) {
+            result.status = context.fail(failure.what());
         }
     }
     result.out = out.str();
