@@ -200,6 +200,8 @@ TEST(MailWatcher, AWatcherWhoseEventsCannotBeReadSaysItIsDead)
     const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::dup3(devNull, fd, O_CLOEXEC), fd);
     ::close(devNull);
+    // A poll under way still waits on the instance it was given: an event there wakes it.
+    deliverThroughTmp(inbox, "wake");
     for (int i = 0; i < 500 && watcher.running(); ++i)
         std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(watcher.running());
