@@ -96,7 +96,10 @@ std::string defaultRegistryFolder();
 //
 // The files are HKEY_LOCAL_MACHINE.reg, HKEY_CURRENT_USER.reg and
 // HKEY_CLASSES_ROOT.reg, written 0600. A person may edit them; each call reads
-// a hive afresh only when its file changed since the last read. Writes take
+// a hive afresh only when its file changed since the last read, or when the
+// last read came so soon after a change (within 2 s, the coarsest timestamp
+// tick of common file systems) that a second change could hide in the same
+// timestamps; such a read costs a read and a comparison, not a parse. Writes take
 // the folder's lock (across processes), re-read the file, change it and
 // replace it atomically, so that no process loses another's write. Names of
 // keys and values may not hold control characters (a write with one fails).
