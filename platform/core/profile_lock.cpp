@@ -7,7 +7,9 @@
 // reads the record. So a refused process can only read a record once the
 // holder that refused it (or a later one) has written it whole. Byte 1 is
 // held only for those few steps, and no one waits for byte 0 while holding
-// byte 1, so no two processes can wait for each other.
+// byte 1, so no two processes can wait for each other; waits for byte 1 are
+// bounded all the same, for a holder of an older version that locked the
+// whole file.
 #include "platform/core/profile_lock.h"
 
 #include <algorithm>
@@ -55,14 +57,14 @@ void watchForks()
 
 enum class Outcome { Taken, Busy, Failed };
 
-Outcome lockRange(int fd, short type, off_t start, bool wait)
+Outcome lockRange(int fd, short type, off_t start)
 {
     struct flock request { };
     request.l_type = type;
     request.l_whence = SEEK_SET;
     request.l_start = start;
     request.l_len = 1;
-    while (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &request) != 0) {
+    while (::fcntl(fd, F_OFD_SETLK, &request) != 0) {
         if (errno == EINTR)
             continue;
         return errno == EAGAIN || errno == EACCES ? Outcome::Busy : Outcome::Failed;
@@ -70,7 +72,21 @@ Outcome lockRange(int fd, short type, off_t start, bool wait)
     return Outcome::Taken;
 }
 
-void unlockRange(int fd, off_t start) { lockRange(fd, F_UNLCK, start, false); }
+void unlockRange(int fd, off_t start) { lockRange(fd, F_UNLCK, start); }
+
+// The record's byte, waited for a while only: it is held for a few steps at a
+// time, and a process that holds it for longer (an older version, which
+// locked the whole file) is no reason to wait for ever.
+Outcome lockRecord(int fd, short type)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    for (;;) {
+        const Outcome outcome = lockRange(fd, type, recordByte);
+        if (outcome != Outcome::Busy || std::chrono::steady_clock::now() >= deadline)
+            return outcome;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 std::string thisProgram() { return program_invocation_short_name; }
 
@@ -84,12 +100,15 @@ struct Holder {
     std::string name() const { return program.empty() ? "process " + pid : program + " (process " + pid + ")"; }
 };
 
-Holder readHolder(int fd)
+// The holder as the record names it; `guarded` waits for the record to be
+// whole first, as every holder of this version leaves it.
+Holder readHolder(int fd, bool guarded)
 {
     char buffer[256] = {};
-    lockRange(fd, F_RDLCK, recordByte, true);
+    const bool whole = guarded && lockRecord(fd, F_RDLCK) == Outcome::Taken; // else read what is there
     const ssize_t got = ::pread(fd, buffer, sizeof buffer - 1, 0);
-    unlockRange(fd, recordByte);
+    if (whole)
+        unlockRange(fd, recordByte);
     std::string record = got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
     record = record.substr(0, record.find('\n'));
     Holder holder;
@@ -134,12 +153,16 @@ Attempt tryOnce(const std::string& path, const std::string& program)
     const int fd = openLockFile(path, attempt.error);
     if (fd < 0)
         return attempt;
-    if (lockRange(fd, F_WRLCK, recordByte, true) != Outcome::Taken) {
-        attempt.error = describe("Cannot lock", path, errno);
+    attempt.outcome = lockRecord(fd, F_WRLCK);
+    if (attempt.outcome != Outcome::Taken) {
+        if (attempt.outcome == Outcome::Busy)
+            attempt.holder = readHolder(fd, false);
+        else
+            attempt.error = describe("Cannot lock", path, errno);
         ::close(fd);
         return attempt;
     }
-    attempt.outcome = lockRange(fd, F_WRLCK, lockByte, false);
+    attempt.outcome = lockRange(fd, F_WRLCK, lockByte);
     if (attempt.outcome == Outcome::Taken) {
         const std::string record = std::to_string(::getpid()) + " " + program + "\n";
         if (::ftruncate(fd, 0) != 0
@@ -153,7 +176,7 @@ Attempt tryOnce(const std::string& path, const std::string& program)
     const int error = errno;
     unlockRange(fd, recordByte);
     if (attempt.outcome == Outcome::Busy)
-        attempt.holder = readHolder(fd);
+        attempt.holder = readHolder(fd, true);
     else
         attempt.error = describe("Cannot lock", path, error);
     ::close(fd);
@@ -216,7 +239,7 @@ ProfileLock::~ProfileLock()
     }
     // Leave the file: removing it would race with a process about to lock it.
     // An empty record tells a refused reader that the holder let go.
-    lockRange(fd_, F_WRLCK, recordByte, true);
+    lockRecord(fd_, F_WRLCK);
     if (::ftruncate(fd_, 0) != 0) {
         // Nothing to do: the stale record only names a holder that is gone.
     }

@@ -3,6 +3,7 @@
 #include "tests/platform/lock_holder.h"
 #include "tests/support/temp_folder.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -167,6 +168,25 @@ TEST(ProfileLock, ARefusalNamesTheHolderThatHasJustTakenIt)
         if (::testing::Test::HasFailure())
             break;
     }
+}
+
+TEST(ProfileLock, AHolderOfAnOlderVersionThatLockedTheWholeFileIsNamedToo)
+{
+    TempFolder folder;
+    const std::string path = folder / ProfileLock::fileName;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    struct flock whole { };
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &whole), 0);
+    ASSERT_EQ(::pwrite(fd, "4242\n", 5, 0), 5);
+
+    auto refused = ProfileLock::acquire(folder.path());
+    ASSERT_TRUE(std::holds_alternative<std::string>(refused));
+    EXPECT_EQ(std::get<std::string>(refused), "The profile's data in " + folder.path() + " is in use by process 4242");
+    ::close(fd);
+    EXPECT_TRUE(std::holds_alternative<Lock>(ProfileLock::acquire(folder.path())));
 }
 
 TEST(ProfileLock, AMissingFolderIsAnError)
