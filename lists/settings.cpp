@@ -68,6 +68,10 @@ bool writeString(std::string_view subKey, std::string_view name, std::string_vie
     return rootRegistry().setValue(registryRoot().hive, rootKeyPath(subKey), name, registry::stringValue(text));
 }
 
+Status optionsReadStatus() { return rootRegistry().hiveStatus(registryRoot().hive); }
+
+Status optionsWriteStatus() { return rootRegistry().writeStatus(registryRoot().hive); }
+
 std::string profileSubKey(std::string_view profileName)
 {
     const std::string key = profileName.empty() ? std::string("Default") : std::string(profileName);

@@ -3,6 +3,8 @@
 // copy of the options its runs consult often.
 #pragma once
 
+#include "platform/core/status.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +29,16 @@ std::string readString(std::string_view subKey, std::string_view name, std::stri
 // terminating NUL. A text of more than 255 bytes is refused (false, nothing
 // written): it could never be read back.
 bool writeString(std::string_view subKey, std::string_view name, std::string_view text);
+
+// Whether the options can be read: a failure naming the hive's file and why
+// when the root's hive exists but cannot be read. The four operations then
+// give every default and every write fails; a caller that would act on the
+// defaults (such as writing into the default installation folder) asks first.
+Status optionsReadStatus();
+
+// Why the latest failed write of an option failed, naming the hive's file;
+// success when the latest write did not fail.
+Status optionsWriteStatus();
 
 // The profile's sub-key: its name, or "Default" for a profile without one.
 // The name must have passed checkProfileName (platform/core/profile_name.h).

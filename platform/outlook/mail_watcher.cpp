@@ -8,6 +8,16 @@
 // one Maildir (a flag change in cur/, a client taking mail from new/ to
 // cur/) is not an arrival: its IN_MOVED_TO carries the cookie of an
 // IN_MOVED_FROM just seen there.
+//
+// A watch ends when its folder is deleted (IN_IGNORED follows) or renamed
+// away (IN_MOVE_SELF: the watch would follow the folder elsewhere, so it is
+// dropped). Such a folder is looked for again at its path on a short retry
+// timer, since a restore may bring back the whole Maildir and not only the
+// folder; events in between are lost, so being back counts as an arrival.
+//
+// Locks: `control` orders start() and stop() and is held while stop() joins
+// the thread; `state` guards what the thread and the callers share and is
+// never held across a join or a callback, so a callback may ask anything.
 #include "platform/outlook/mail_watcher.h"
 
 #include <fcntl.h>
@@ -15,9 +25,11 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cassert>
 #include <cerrno>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -30,8 +42,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint32_t watchMask
-    = IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_CLOSE_WRITE | IN_ONLYDIR | IN_EXCL_UNLINK;
+constexpr std::uint32_t watchMask = IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_CLOSE_WRITE | IN_DELETE_SELF
+    | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+constexpr std::chrono::milliseconds rewatchInterval{250};
+constexpr std::array<const char*, 2> watchedSubfolders = {"/new", "/cur"};
 constexpr std::size_t rememberedCookies = 256;
 
 void closeIfOpen(int& fd)
@@ -76,29 +90,59 @@ struct MailWatcher::Impl {
     std::chrono::milliseconds quiet;
     std::chrono::milliseconds maxDelay;
 
-    mutable std::mutex mutex; // guards start/stop against each other
+    std::mutex control; // orders start() and stop(); held while stop() joins
+    mutable std::mutex state; // guards watchCount and failure
     int inotifyFd = -1;
     int wakeRead = -1;
     int wakeWrite = -1;
     std::thread thread;
     std::atomic<bool> isRunning{false};
     int watchCount = 0;
-    // watch descriptor -> index of its Maildir folder
-    std::unordered_map<int, std::size_t> folderOfWatch;
+    std::string failure;
+    // Of the thread (and of start() before it runs): watch descriptor -> the
+    // path it watches and the index of its Maildir folder; paths whose watch
+    // ended, to be watched again once they are back.
+    std::unordered_map<int, std::pair<std::string, std::size_t>> watches;
+    std::vector<std::pair<std::string, std::size_t>> lost;
     std::deque<std::pair<std::uint32_t, std::size_t>> renamedAway; // cookie, folder
+
+    bool watch(const std::string& path, std::size_t folder)
+    {
+        const int wd = inotify_add_watch(inotifyFd, path.c_str(), watchMask);
+        if (wd < 0)
+            return false;
+        watches[wd] = {path, folder};
+        std::lock_guard lock(state);
+        watchCount = static_cast<int>(watches.size());
+        return true;
+    }
 
     bool addWatches()
     {
         for (std::size_t i = 0; i < folders.size(); ++i) {
-            for (const char* sub : {"/new", "/cur"}) {
-                const int wd = inotify_add_watch(inotifyFd, (folders[i] + sub).c_str(), watchMask);
-                if (wd < 0)
-                    continue;
-                folderOfWatch[wd] = i;
-                ++watchCount;
-            }
+            for (const char* sub : watchedSubfolders)
+                watch(folders[i] + sub, i);
         }
-        return watchCount > 0;
+        return !watches.empty();
+    }
+
+    void forget(int wd)
+    {
+        const auto found = watches.find(wd);
+        if (found == watches.end())
+            return;
+        lost.push_back(found->second);
+        watches.erase(found);
+        std::lock_guard lock(state);
+        watchCount = static_cast<int>(watches.size());
+    }
+
+    // Watches again what came back; true when anything did.
+    bool rewatchLost()
+    {
+        const std::size_t before = lost.size();
+        std::erase_if(lost, [&](const auto& entry) { return watch(entry.first, entry.second); });
+        return lost.size() != before;
     }
 
     // True when the event tells of mail that arrived.
@@ -106,18 +150,31 @@ struct MailWatcher::Impl {
     {
         if (event.mask & IN_Q_OVERFLOW)
             return true;
-        const auto folder = folderOfWatch.find(event.wd);
-        if (folder == folderOfWatch.end() || (event.mask & IN_ISDIR))
+        const auto found = watches.find(event.wd);
+        if (found == watches.end())
+            return false;
+        if (event.mask & IN_IGNORED) {
+            forget(event.wd);
+            return false;
+        }
+        if (event.mask & IN_MOVE_SELF) {
+            // Followed elsewhere, the watch would see another folder: drop it (IN_IGNORED follows).
+            inotify_rm_watch(inotifyFd, event.wd);
+            forget(event.wd);
+            return false;
+        }
+        const std::size_t folder = found->second.second;
+        if (event.mask & IN_ISDIR)
             return false;
         if (event.mask & IN_MOVED_FROM) {
-            renamedAway.emplace_back(event.cookie, folder->second);
+            renamedAway.emplace_back(event.cookie, folder);
             if (renamedAway.size() > rememberedCookies)
                 renamedAway.pop_front();
             return false;
         }
         if (event.mask & IN_MOVED_TO) {
             for (auto it = renamedAway.begin(); it != renamedAway.end(); ++it) {
-                if (it->first == event.cookie && it->second == folder->second) {
+                if (it->first == event.cookie && it->second == folder) {
                     renamedAway.erase(it);
                     return false;
                 }
@@ -126,15 +183,20 @@ struct MailWatcher::Impl {
         return (event.mask & (IN_MOVED_TO | IN_CREATE | IN_CLOSE_WRITE)) != 0;
     }
 
-    // Reads every queued event; true when one of them was an arrival.
-    bool drainEvents()
+    // Reads every queued event; whether one of them was an arrival, or empty
+    // when the events cannot be read.
+    std::optional<bool> drainEvents()
     {
         alignas(inotify_event) char buffer[16 * 1024];
         bool arrived = false;
         for (;;) {
             const ssize_t got = ::read(inotifyFd, buffer, sizeof buffer);
-            if (got <= 0)
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 && errno == EAGAIN)
                 return arrived;
+            if (got <= 0)
+                return std::nullopt;
             for (ssize_t at = 0; at < got;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
                 arrived = isArrival(*event) || arrived;
@@ -143,23 +205,55 @@ struct MailWatcher::Impl {
         }
     }
 
+    void die(const std::string& why, int error)
+    {
+        {
+            std::lock_guard lock(state);
+            failure = why + ": " + (error != 0 ? std::strerror(error) : "end of events")
+                + "; new mail is no longer noticed";
+        }
+        isRunning = false;
+    }
+
+    int pollTimeout(const Debounce& debounce, Clock::time_point nextRewatch) const
+    {
+        std::optional<Clock::time_point> wake;
+        if (debounce.pending())
+            wake = debounce.deadline();
+        if (!lost.empty())
+            wake = wake ? std::min(*wake, nextRewatch) : nextRewatch;
+        if (!wake)
+            return -1;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wake - Clock::now());
+        return static_cast<int>(std::max<std::int64_t>(left.count(), 0));
+    }
+
     void run()
     {
         Debounce debounce(quiet, maxDelay);
+        Clock::time_point nextRewatch = Clock::now() + rewatchInterval;
         for (;;) {
-            int timeoutMs = -1;
-            if (debounce.pending()) {
-                const auto left = std::chrono::ceil<std::chrono::milliseconds>(debounce.deadline() - Clock::now());
-                timeoutMs = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
-            }
             pollfd fds[2] = {{inotifyFd, POLLIN, 0}, {wakeRead, POLLIN, 0}};
-            const int ready = ::poll(fds, 2, timeoutMs);
-            if (ready < 0 && errno != EINTR)
-                return;
+            const int ready = ::poll(fds, 2, pollTimeout(debounce, nextRewatch));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready < 0)
+                return die("Cannot wait for new mail", errno);
             if (fds[1].revents != 0)
                 return;
-            if (ready > 0 && (fds[0].revents & POLLIN) && drainEvents())
-                debounce.arrival(Clock::now());
+            if (ready > 0 && (fds[0].revents & (POLLIN | POLLERR | POLLHUP | POLLNVAL))) {
+                errno = 0;
+                const std::optional<bool> arrived = drainEvents();
+                if (!arrived)
+                    return die("Cannot read the new-mail events", errno);
+                if (*arrived)
+                    debounce.arrival(Clock::now());
+            }
+            if (!lost.empty() && Clock::now() >= nextRewatch) {
+                if (rewatchLost())
+                    debounce.arrival(Clock::now());
+                nextRewatch = Clock::now() + rewatchInterval;
+            }
             if (debounce.due(Clock::now())) {
                 debounce.reported();
                 onNewMail();
@@ -172,9 +266,22 @@ struct MailWatcher::Impl {
         closeIfOpen(inotifyFd);
         closeIfOpen(wakeRead);
         closeIfOpen(wakeWrite);
-        folderOfWatch.clear();
+        watches.clear();
+        lost.clear();
         renamedAway.clear();
+        std::lock_guard lock(state);
         watchCount = 0;
+    }
+
+    // Ends the thread, whether it runs or stopped by itself.
+    void join()
+    {
+        assert(std::this_thread::get_id() != thread.get_id() && "stop() called from the watcher's callback");
+        const char wake = 1;
+        while (::write(wakeWrite, &wake, 1) < 0 && errno == EINTR) { }
+        thread.join();
+        closeAll();
+        isRunning = false;
     }
 };
 
@@ -193,9 +300,15 @@ MailWatcher::~MailWatcher() { stop(); }
 
 bool MailWatcher::start()
 {
-    std::lock_guard lock(impl_->mutex);
+    std::lock_guard lock(impl_->control);
     if (impl_->isRunning)
         return true;
+    if (impl_->thread.joinable())
+        impl_->join(); // it stopped by itself
+    {
+        std::lock_guard stateLock(impl_->state);
+        impl_->failure.clear();
+    }
     impl_->inotifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     int wake[2] = {-1, -1};
     if (impl_->inotifyFd < 0 || ::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -208,29 +321,29 @@ bool MailWatcher::start()
         impl_->closeAll();
         return false;
     }
-    impl_->thread = std::thread([impl = impl_.get()] { impl->run(); });
     impl_->isRunning = true;
+    impl_->thread = std::thread([impl = impl_.get()] { impl->run(); });
     return true;
 }
 
 void MailWatcher::stop()
 {
-    std::lock_guard lock(impl_->mutex);
-    if (!impl_->isRunning)
-        return;
-    assert(std::this_thread::get_id() != impl_->thread.get_id() && "stop() called from the watcher's callback");
-    const char wake = 1;
-    while (::write(impl_->wakeWrite, &wake, 1) < 0 && errno == EINTR) { }
-    impl_->thread.join();
-    impl_->closeAll();
-    impl_->isRunning = false;
+    std::lock_guard lock(impl_->control);
+    if (impl_->thread.joinable())
+        impl_->join();
 }
 
 bool MailWatcher::running() const { return impl_->isRunning; }
 
+std::string MailWatcher::failure() const
+{
+    std::lock_guard lock(impl_->state);
+    return impl_->failure;
+}
+
 int MailWatcher::watchedFolderCount() const
 {
-    std::lock_guard lock(impl_->mutex);
+    std::lock_guard lock(impl_->state);
     return impl_->watchCount;
 }
 

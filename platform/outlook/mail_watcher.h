@@ -17,6 +17,13 @@ namespace kvn::outlook {
 // after the first arrival of a burst. The callback runs on the watcher's own
 // thread: the host marshals to its main thread. Folders that do not exist
 // when start() is called are not watched.
+//
+// A watched new/ or cur/ that goes away (deleted, or renamed away, as a
+// restore or another client may do) is watched again as soon as a folder is
+// back at its path, checked every few hundred milliseconds; coming back counts
+// as an arrival, since mail may have come with it. A watcher whose thread
+// cannot go on (the system refuses to wait for or read its events) stops by
+// itself: running() turns false and failure() says why.
 class MailWatcher {
 public:
     using Callback = std::function<void()>;
@@ -34,10 +41,14 @@ public:
     // folders could be watched. Calling it while running does nothing (true).
     bool start();
     // Stops watching; pending arrivals are dropped. Safe to call repeatedly.
-    // Must not be called from within the callback.
+    // Must not be called from within the callback (nor must start()); every
+    // other call may be, from any thread.
     void stop();
+    // True from start() until stop(), or until the watcher stopped by itself.
     bool running() const;
-    // The number of new/ and cur/ folders actually watched.
+    // Why the watcher stopped by itself; empty unless it did (start() clears it).
+    std::string failure() const;
+    // The number of new/ and cur/ folders watched now.
     int watchedFolderCount() const;
 
 private:

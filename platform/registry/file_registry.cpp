@@ -27,9 +27,13 @@ struct HiveState {
     std::string path;
     bool loaded = false; // tree holds what the file with `identity` holds
     FileIdentity identity;
+    bool settled = false; // identity tells every later change (hive_file.h)
+    std::string bytes; // what the tree was read from, to spot a same-tick change
     HeldFile held;
     HiveTree tree;
     std::optional<FileIdentity> reported; // the broken file last reported
+    Status readStatus = Status::success(); // of the latest read
+    Status writeStatus = Status::success(); // of the latest write call
 };
 
 enum class Change { Failed, None, Made };
@@ -39,7 +43,8 @@ public:
     FileRegistry(std::string folder, FileRegistryOptions options)
         : folder_(std::move(folder)),
           files_(options.files != nullptr ? *options.files : realFileSystem()),
-          report_(options.reportProblem ? std::move(options.reportProblem) : reportToStandardError)
+          report_(options.reportProblem ? std::move(options.reportProblem) : reportToStandardError),
+          timestampStepNs_(options.timestampStepNs)
     {
         for (const Hive hive : allHives)
             state(hive).path = folder_ + "/" + std::string(hiveName(hive)) + ".reg";
@@ -54,7 +59,7 @@ public:
     bool createKey(Hive hive, std::string_view path) override
     {
         if (!isWritableName(path))
-            return false;
+            return refuseName(hive);
         return change(hive, [&](HiveTree& tree) {
             if (tree.find(path) != nullptr)
                 return Change::None;
@@ -79,7 +84,7 @@ public:
     bool setValue(Hive hive, std::string_view path, std::string_view name, const Value& value) override
     {
         if (!isWritableName(path) || !isWritableName(name))
-            return false;
+            return refuseName(hive);
         return change(hive, [&](HiveTree& tree) {
             HiveKey& key = tree.create(path);
             if (const StoredValue* stored = key.findValue(foldName(name));
@@ -128,21 +133,53 @@ public:
         return names;
     }
 
+    Status hiveStatus(Hive hive) override
+    {
+        std::lock_guard lock(mutex_);
+        current(hive);
+        return state(hive).readStatus;
+    }
+
+    Status writeStatus(Hive hive) override
+    {
+        std::lock_guard lock(mutex_);
+        return state(hive).writeStatus;
+    }
+
 private:
     HiveState& state(Hive hive) { return hives_[static_cast<std::size_t>(hive)]; }
 
-    // The hive as its file holds it now; reads the file only when it changed.
+    bool refuseName(Hive hive)
+    {
+        std::lock_guard lock(mutex_);
+        state(hive).writeStatus = Status::failure(
+            "Names of registry keys and values may not hold control characters; nothing was written to "
+            + state(hive).path);
+        return false;
+    }
+
+    // The hive as its file holds it now; reads the file only when it changed,
+    // or when it was read too soon after a change to tell a later one.
     const HiveTree& current(Hive hive)
     {
         HiveState& hiveState = state(hive);
-        const std::optional<FileIdentity> now = identityAt(hiveState.path);
-        if (hiveState.loaded && now && *now == hiveState.identity)
+        const std::optional<FileIdentity> now = identityAt(hiveState.path, timestampStepNs_);
+        const bool unchanged = hiveState.loaded && now && *now == hiveState.identity;
+        if (unchanged && hiveState.settled)
             return hiveState.tree;
-        HiveSnapshot snapshot = readHiveFile(hiveState.path);
+        HiveSnapshot snapshot = readHiveFile(hiveState.path, timestampStepNs_);
+        hiveState.readStatus = snapshot.status;
         if (!snapshot.status.ok()) {
             // Unreadable for now: nothing in it can be seen, and the next call tries again.
             hiveState.tree = HiveTree();
+            hiveState.bytes.clear();
             hiveState.loaded = false;
+            return hiveState.tree;
+        }
+        if (unchanged && snapshot.identity == hiveState.identity && snapshot.bytes == hiveState.bytes) {
+            // The same bytes again: only the trust in the identity grows.
+            hiveState.settled = snapshot.settled;
+            hiveState.held = std::move(snapshot.held);
             return hiveState.tree;
         }
         adopt(hiveState, hive, std::move(snapshot));
@@ -157,10 +194,17 @@ private:
         if (parsed.problem)
             reportOnce(hiveState, *parsed.problem, snapshot.identity);
         hiveState.tree = std::move(parsed.tree);
+        remember(hiveState, std::move(snapshot));
+        return parsed.problem.has_value();
+    }
+
+    static void remember(HiveState& hiveState, HiveSnapshot snapshot)
+    {
         hiveState.identity = snapshot.identity;
+        hiveState.settled = snapshot.settled;
+        hiveState.bytes = std::move(snapshot.bytes);
         hiveState.held = std::move(snapshot.held);
         hiveState.loaded = true;
-        return parsed.problem.has_value();
     }
 
     void reportOnce(HiveState& hiveState, const HiveProblem& problem, const FileIdentity& identity)
@@ -183,41 +227,53 @@ private:
     {
         std::lock_guard lock(mutex_);
         HiveState& hiveState = state(hive);
-        if (!ensureFolderPath(files_, folder_).ok())
-            return false;
+        Change outcome = Change::Failed;
+        hiveState.writeStatus = write(hive, hiveState, edit, outcome);
+        return hiveState.writeStatus.ok() && outcome != Change::Failed;
+    }
+
+    // The write of change(); `outcome` is what the edit did, if it ran.
+    template <typename Edit> Status write(Hive hive, HiveState& hiveState, Edit& edit, Change& outcome)
+    {
+        const std::string unwritten = "; nothing was written to " + hiveState.path;
+        if (Status folder = ensureFolderPath(files_, folder_); !folder.ok())
+            return Status::failure(folder.error() + unwritten);
         std::string lockError;
         const std::optional<FolderLock> folderLock = FolderLock::acquire(folder_, lockError);
         if (!folderLock)
-            return false;
-        HiveSnapshot snapshot = readHiveFile(hiveState.path);
+            return Status::failure(lockError + unwritten);
+        HiveSnapshot snapshot = readHiveFile(hiveState.path, timestampStepNs_);
+        hiveState.readStatus = snapshot.status;
         if (!snapshot.status.ok())
-            return false; // never write over a file that could not be read
+            return Status::failure(snapshot.status.error() + "; nothing was written"); // never write over it
         const std::string original = snapshot.bytes;
         const bool hadProblem = adopt(hiveState, hive, std::move(snapshot));
-        const Change outcome = edit(hiveState.tree);
+        outcome = edit(hiveState.tree);
         if (outcome != Change::Made) {
             if (outcome == Change::Failed)
                 hiveState.loaded = false; // the edit may have touched the tree before failing
-            return outcome == Change::None;
+            return Status::success();
         }
         // From here on the tree holds what the file does not: read it afresh next time.
         hiveState.loaded = false;
-        if (hadProblem && !keepUnreadableCopy(files_, hiveState.path, original).ok())
-            return false;
-        if (!files_.replaceFile(hiveState.path, writeHive(hiveState.tree, hiveName(hive))).ok())
-            return false;
-        HiveSnapshot written = readHiveFile(hiveState.path);
-        if (written.status.ok()) {
-            hiveState.identity = written.identity;
-            hiveState.held = std::move(written.held);
-            hiveState.loaded = true;
+        if (hadProblem) {
+            if (Status kept = keepUnreadableCopy(files_, hiveState.path, original); !kept.ok())
+                return Status::failure("Cannot keep a copy of " + hiveState.path + ": " + kept.error() + unwritten);
         }
-        return true;
+        if (Status replaced = files_.replaceFile(hiveState.path, writeHive(hiveState.tree, hiveName(hive)));
+            !replaced.ok()) {
+            return Status::failure("Cannot write " + hiveState.path + ": " + replaced.error());
+        }
+        HiveSnapshot written = readHiveFile(hiveState.path, timestampStepNs_);
+        if (written.status.ok())
+            remember(hiveState, std::move(written));
+        return Status::success();
     }
 
     std::string folder_;
     FileSystem& files_;
     ProblemReporter report_;
+    std::int64_t timestampStepNs_;
     std::mutex mutex_;
     std::array<HiveState, 3> hives_;
 };

@@ -1,11 +1,13 @@
 // Hive files on the POSIX file system: identity, reading, locking, copies.
 #include "platform/registry/hive_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace kvn::registry {
@@ -14,16 +16,38 @@ namespace {
 // A hive is a text file of options; anything this big is not one of ours.
 constexpr std::int64_t largestHive = 64 * 1024 * 1024;
 
-FileIdentity identityOf(const struct stat& info)
+std::int64_t nanoseconds(const timespec& time, std::int64_t step)
+{
+    const std::int64_t exact = static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    return step > 0 ? exact - exact % step : exact;
+}
+
+std::int64_t nowNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds(now, 0);
+}
+
+FileIdentity identityOf(const struct stat& info, std::int64_t timestampStepNs)
 {
     FileIdentity identity;
     identity.exists = true;
     identity.device = static_cast<std::uint64_t>(info.st_dev);
     identity.inode = static_cast<std::uint64_t>(info.st_ino);
     identity.size = static_cast<std::int64_t>(info.st_size);
-    identity.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-    identity.changedNs = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec;
+    identity.modifiedNs = nanoseconds(info.st_mtim, timestampStepNs);
+    identity.changedNs = nanoseconds(info.st_ctim, timestampStepNs);
     return identity;
+}
+
+// True when a change made after readStartNs can no longer carry the times
+// the file has now.
+bool settledAt(const FileIdentity& identity, std::int64_t readStartNs, std::int64_t timestampStepNs)
+{
+    const std::int64_t tick = std::max(coarsestTimestampTickNs, timestampStepNs);
+    const std::int64_t latest = std::max(identity.modifiedNs, identity.changedNs);
+    return readStartNs - latest >= tick;
 }
 
 std::string describe(const std::string& what, const std::string& path, int error)
@@ -31,13 +55,57 @@ std::string describe(const std::string& what, const std::string& path, int error
     return what + " " + path + ": " + std::strerror(error);
 }
 
+std::string_view kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    return "not a regular file";
+}
+
+std::string notAFile(const std::string& path, mode_t mode)
+{
+    return path + " is " + std::string(kindOf(mode)) + ", not a file";
+}
+
+// Opens a file that must be a regular one without blocking on whatever
+// else may be there (a FIFO without a writer would wait for ever); the
+// descriptor is negative and `error` says why when that fails.
+HeldFile openRegularFile(const std::string& path, int flags, struct stat& info, std::string& error, int& openErrno)
+{
+    HeldFile file(::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600));
+    openErrno = file.fd() < 0 ? errno : 0;
+    if (file.fd() < 0) {
+        error = describe("Cannot open", path, openErrno);
+        return file;
+    }
+    if (::fstat(file.fd(), &info) != 0) {
+        error = describe("Cannot examine", path, errno);
+        return HeldFile();
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = notAFile(path, info.st_mode);
+        return HeldFile();
+    }
+    // Regular files never block; later reads need not know the flag.
+    ::fcntl(file.fd(), F_SETFL, ::fcntl(file.fd(), F_GETFL) & ~O_NONBLOCK);
+    return file;
+}
+
 } // namespace
 
-std::optional<FileIdentity> identityAt(const std::string& path)
+std::optional<FileIdentity> identityAt(const std::string& path, std::int64_t timestampStepNs)
 {
     struct stat info { };
     if (::stat(path.c_str(), &info) == 0)
-        return S_ISREG(info.st_mode) ? std::optional(identityOf(info)) : std::nullopt;
+        return S_ISREG(info.st_mode) ? std::optional(identityOf(info, timestampStepNs)) : std::nullopt;
     if (errno == ENOENT)
         return FileIdentity{};
     return std::nullopt;
@@ -60,25 +128,25 @@ HeldFile& HeldFile::operator=(HeldFile&& other) noexcept
     return *this;
 }
 
-HiveSnapshot readHiveFile(const std::string& path)
+HiveSnapshot readHiveFile(const std::string& path, std::int64_t timestampStepNs)
 {
     HiveSnapshot snapshot;
-    HeldFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd() < 0) {
-        if (errno != ENOENT)
-            snapshot.status = Status::failure(describe("Cannot open", path, errno));
-        return snapshot;
-    }
+    const std::int64_t readStartNs = nowNs();
     struct stat info { };
-    if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        snapshot.status = Status::failure("Not a readable file: " + path);
+    std::string error;
+    int openErrno = 0;
+    HeldFile file = openRegularFile(path, O_RDONLY, info, error, openErrno);
+    if (file.fd() < 0) {
+        if (openErrno != ENOENT)
+            snapshot.status = Status::failure(error);
         return snapshot;
     }
     if (info.st_size > largestHive) {
-        snapshot.status = Status::failure("Too large to be a registry file: " + path);
+        snapshot.status = Status::failure(path + " is too large to be a registry file");
         return snapshot;
     }
-    snapshot.identity = identityOf(info);
+    snapshot.identity = identityOf(info, timestampStepNs);
+    snapshot.settled = settledAt(snapshot.identity, readStartNs, timestampStepNs);
     snapshot.bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t got = 0;
     while (got < snapshot.bytes.size()) {
@@ -103,9 +171,11 @@ HiveSnapshot readHiveFile(const std::string& path)
 std::optional<FolderLock> FolderLock::acquire(const std::string& folder, std::string& error)
 {
     const std::string path = folder + "/" + std::string(fileName);
-    HeldFile file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    struct stat info { };
+    int openErrno = 0;
+    HeldFile file = openRegularFile(path, O_RDWR | O_CREAT, info, error, openErrno);
     if (file.fd() < 0) {
-        error = describe("Cannot open the lock file", path, errno);
+        error = "The registry's lock file cannot be used: " + error;
         return std::nullopt;
     }
     while (::flock(file.fd(), LOCK_EX) != 0) {

@@ -9,6 +9,12 @@
 // file it read open, that inode cannot be freed and handed to the new file,
 // which would make two different contents look alike. Size and change times
 // are compared as well, for editors that rewrite a file in place.
+//
+// Timestamps only tell apart writes that fall in different ticks of the file
+// system's clock, and some file systems tick coarsely (FAT every 2 s, others
+// every second). A file read while its times were that close to the moment of
+// reading may still change within the same tick without a trace, so a reader
+// trusts such a snapshot only once it has been read again after the tick.
 #pragma once
 
 #include "platform/core/file_system.h"
@@ -33,7 +39,13 @@ struct FileIdentity {
 
 // The identity of what is at the path now; a missing file has exists false.
 // Empty when the path cannot be examined (a folder in its place, no access).
-std::optional<FileIdentity> identityAt(const std::string& path);
+// Times are rounded down to timestampStepNs when it is above zero, as a file
+// system with coarse timestamps would give them.
+std::optional<FileIdentity> identityAt(const std::string& path, std::int64_t timestampStepNs = 0);
+
+// How long after a file's last change its timestamps can still hide a second
+// change made within the same tick: the coarsest tick in common use (FAT's).
+inline constexpr std::int64_t coarsestTimestampTickNs = 2'000'000'000;
 
 // An open file descriptor, closed with the object.
 class HeldFile {
@@ -54,10 +66,16 @@ struct HiveSnapshot {
     FileIdentity identity; // of the bytes read
     std::string bytes;
     HeldFile held; // keeps the file read open, see above
+    // The file's times were far enough from the moment of reading that any
+    // later change shows in them (see above); a missing file is settled.
+    bool settled = true;
 };
 
-// The whole hive file; a missing file is success with no bytes.
-HiveSnapshot readHiveFile(const std::string& path);
+// The whole hive file; a missing file is success with no bytes. The file is
+// opened without blocking and must be a regular file: a FIFO, a device or a
+// folder in its place is a failure that says what is there, as is a file
+// that cannot be opened (the reason) or that is too big to be a hive.
+HiveSnapshot readHiveFile(const std::string& path, std::int64_t timestampStepNs = 0);
 
 // The registry folder's write lock, held by one writer of any process at a
 // time; it is released when the object goes (or its process ends).

@@ -1,7 +1,7 @@
 // The hive file reader: one pass over the lines, keeping what is well formed.
 #include "platform/registry/reg_file_parser.h"
 
-#include "platform/core/utf8_text.h"
+#include "platform/registry/reg_text.h"
 
 #include <cstdint>
 #include <variant>
@@ -34,35 +34,10 @@ int hexDigit(char c)
     return -1;
 }
 
-// UTF-16LE after its byte order mark; an unpaired surrogate becomes U+FFFD.
-std::string utf16ToUtf8(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size() / 2);
-    const auto unitAt = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]))
-            | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-    };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        std::uint32_t code = unitAt(i);
-        if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
-            const std::uint32_t low = unitAt(i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        if (code >= 0xD800 && code < 0xE000)
-            code = 0xFFFD;
-        appendUtf8(out, static_cast<char32_t>(code));
-    }
-    return out;
-}
-
 std::string decodeText(std::string_view bytes)
 {
     if (bytes.starts_with("\xFF\xFE"))
-        return utf16ToUtf8(bytes.substr(2));
+        return fromUtf16le(bytes.substr(2), LoneSurrogates::AsReplacement);
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
     return std::string(bytes);
@@ -125,6 +100,23 @@ std::optional<std::string> parseHexBytes(std::string_view list)
     return bytes;
 }
 
+// The data of a string value in hex form is UTF-16LE with its terminating
+// NUL; data of an odd length cannot be that and is kept as its bytes.
+std::string stringFromHex(std::string bytes)
+{
+    if (bytes.size() % 2 != 0)
+        return bytes;
+    if (bytes.ends_with(std::string_view("\0\0", 2)))
+        bytes.resize(bytes.size() - 2);
+    return fromUtf16le(bytes, LoneSurrogates::AsRawBytes);
+}
+
+bool isStringType(std::uint32_t type)
+{
+    return type == static_cast<std::uint32_t>(ValueType::String)
+        || type == static_cast<std::uint32_t>(ValueType::ExpandString);
+}
+
 struct DeleteMark { };
 using ValueData = std::variant<Value, DeleteMark>;
 
@@ -161,6 +153,8 @@ std::optional<ValueData> parseData(std::string_view data)
     std::optional<std::string> bytes = parseHexBytes(data);
     if (!bytes)
         return std::nullopt;
+    if (isStringType(type))
+        return Value{type, stringFromHex(std::move(*bytes))};
     return Value{type, std::move(*bytes)};
 }
 

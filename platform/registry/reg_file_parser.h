@@ -31,6 +31,9 @@ struct ParsedHive {
 // ";" comment lines, which stay attached to the key or value below them;
 // blank lines and spaces around names, "=" and data; "\" continuation lines
 // in hex data; "[-key]" and "name"=- as deletions of what came earlier.
+// String values in hex(1): and hex(2): form are UTF-16LE, and the value is
+// their text as UTF-8 without the terminating NUL (reg_text.h); such data of
+// an odd length is no UTF-16 and is kept as its bytes.
 // Sections of another hive and lines that match no form are problems.
 ParsedHive parseHive(std::string_view bytes, std::string_view hiveName);
 

@@ -1,6 +1,8 @@
 // The hive file writer.
 #include "platform/registry/reg_file_writer.h"
 
+#include "platform/registry/reg_text.h"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -96,6 +98,12 @@ void appendValue(std::string& out, const StoredValue& stored)
         char number[16];
         std::snprintf(number, sizeof number, "dword:%08x", dwordOf(value.bytes));
         out += number;
+    } else if (value.type == static_cast<std::uint32_t>(ValueType::String)
+        || value.type == static_cast<std::uint32_t>(ValueType::ExpandString)) {
+        // The export form of a string that cannot be quoted: its UTF-16LE
+        // code units and the terminating NUL.
+        out += value.type == static_cast<std::uint32_t>(ValueType::String) ? "hex(1):" : "hex(2):";
+        appendHexData(out, lineStart, toUtf16le(value.bytes) + std::string(2, '\0'));
     } else {
         if (value.type == static_cast<std::uint32_t>(ValueType::Binary)) {
             out += "hex:";

@@ -12,8 +12,10 @@ namespace kvn::registry {
 
 // The file text: UTF-8, LF line ends. A REG_SZ is written as "text" when its
 // bytes are UTF-8 without control characters, and a REG_DWORD of four bytes as
-// dword:; any other value as hex(N): bytes, so that every value reads back
-// with exactly the type and bytes it had.
+// dword:; any other REG_SZ, and every REG_EXPAND_SZ, as hex(1): or hex(2):
+// UTF-16LE code units with a terminating NUL (reg_text.h); any other value as
+// hex(N): bytes, so that every value reads back with exactly the type and bytes
+// it had.
 std::string writeHive(const HiveTree& tree, std::string_view hiveName);
 
 } // namespace kvn::registry

@@ -6,6 +6,8 @@
 // write of any process.
 #pragma once
 
+#include "platform/core/status.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -67,6 +69,18 @@ public:
     // created; empty when the key does not exist.
     virtual std::vector<std::string> subKeyNames(Hive hive, std::string_view path) = 0;
     virtual std::vector<std::string> valueNames(Hive hive, std::string_view path) = 0;
+
+    // Whether the hive can be read now: success when it can, or when it does
+    // not exist yet (an empty hive); otherwise a sentence naming where it is
+    // kept and why it cannot be read. While it cannot be read it shows no keys
+    // and every write to it fails, so a caller that must not take it for an
+    // empty hive (and act on the defaults) asks this first.
+    virtual Status hiveStatus(Hive hive) = 0;
+    // Why the latest write call for the hive made through this object failed:
+    // a sentence naming where the hive is kept and the reason; success when
+    // it wrote, changed nothing, or only found that the key or value to
+    // delete does not exist. Calls from several threads share it.
+    virtual Status writeStatus(Hive hive) = 0;
 };
 
 // Helpers for the two common value types.
@@ -82,7 +96,10 @@ std::string defaultRegistryFolder();
 //
 // The files are HKEY_LOCAL_MACHINE.reg, HKEY_CURRENT_USER.reg and
 // HKEY_CLASSES_ROOT.reg, written 0600. A person may edit them; each call reads
-// a hive afresh only when its file changed since the last read. Writes take
+// a hive afresh only when its file changed since the last read, or when the
+// last read came so soon after a change (within 2 s, the coarsest timestamp
+// tick of common file systems) that a second change could hide in the same
+// timestamps; such a read costs a read and a comparison, not a parse. Writes take
 // the folder's lock (across processes), re-read the file, change it and
 // replace it atomically, so that no process loses another's write. Names of
 // keys and values may not hold control characters (a write with one fails).
@@ -90,8 +107,10 @@ std::string defaultRegistryFolder();
 // A hive file with lines that cannot be read: every well-formed key and value
 // is used, the first bad line is reported once, and before the first write
 // (which drops those lines) the original is kept as NAME.reg.bad beside it;
-// the write fails when that copy cannot be made. A hive file that cannot be
-// read at all (no access) reads as empty, and writes to it fail.
+// the write fails when that copy cannot be made. A hive file that exists but
+// cannot be read at all (no access, a folder or a FIFO in its place, too big)
+// shows no keys, writes to it fail and change nothing, and hiveStatus() says
+// why; hive files are opened without blocking, and only regular files are read.
 std::unique_ptr<Registry> openFileRegistry(const std::string& folder);
 
 // Told each problem with a hive file, as one sentence naming the file.
@@ -100,6 +119,10 @@ using ProblemReporter = std::function<void(const std::string& message)>;
 struct FileRegistryOptions {
     FileSystem* files = nullptr; // the file system for writes; null is the real one
     ProblemReporter reportProblem; // empty writes to standard error
+    // Hive files' times are taken as rounded down to this many nanoseconds,
+    // as a file system with coarse timestamps gives them; 0 keeps them exact.
+    // Lets a test act out such a file system on any other.
+    std::int64_t timestampStepNs = 0;
 };
 std::unique_ptr<Registry> openFileRegistry(const std::string& folder, FileRegistryOptions options);
 

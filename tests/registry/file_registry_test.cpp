@@ -4,7 +4,9 @@
 #include "platform/registry/registry.h"
 
 #include "tests/support/temp_folder.h"
+#include "tests/support/unprivileged.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -208,16 +210,109 @@ TEST(FileRegistry, AFailedWriteChangesNothing)
     EXPECT_EQ(readWholeFile(folder / "HKEY_LOCAL_MACHINE.reg"), before + "broken\n");
 }
 
-TEST(FileRegistry, AHiveThatCannotBeReadIsEmptyAndNotWrittenOver)
+TEST(FileRegistry, AHiveThatCannotBeReadIsAFailureThatSaysWhyAndIsNotWrittenOver)
 {
     TempFolder folder;
     const auto registry = openFileRegistry(folder.path());
     const std::string hive = folder / "HKEY_LOCAL_MACHINE.reg";
+    EXPECT_TRUE(registry->hiveStatus(hklm).ok()) << "a hive that does not exist yet is an empty one";
+
     std::filesystem::create_directories(hive + "/inside");
     EXPECT_FALSE(registry->keyExists(hklm, "K"));
     EXPECT_TRUE(registry->subKeyNames(hklm, "").empty());
+    EXPECT_EQ(registry->hiveStatus(hklm).error(), hive + " is a folder, not a file");
     EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(2)));
+    EXPECT_NE(registry->writeStatus(hklm).error().find(hive + " is a folder"), std::string::npos)
+        << registry->writeStatus(hklm).error();
     EXPECT_TRUE(std::filesystem::exists(hive + "/inside"));
+    EXPECT_TRUE(registry->hiveStatus(Hive::CurrentUser).ok()) << "the other hives are not concerned";
+
+    // A FIFO would block a reader for ever; it is refused at once.
+    std::filesystem::remove_all(hive);
+    ASSERT_EQ(::mkfifo(hive.c_str(), 0600), 0);
+    EXPECT_EQ(registry->hiveStatus(hklm).error(), hive + " is a FIFO, not a file");
+    EXPECT_FALSE(registry->queryValue(hklm, "K", "N", 4));
+    EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(2)));
+    EXPECT_TRUE(std::filesystem::is_fifo(hive));
+
+    std::filesystem::remove(hive);
+    EXPECT_TRUE(registry->setValue(hklm, "K", "N", dwordValue(3)));
+    EXPECT_TRUE(registry->hiveStatus(hklm).ok());
+    EXPECT_TRUE(registry->writeStatus(hklm).ok());
+}
+
+TEST(FileRegistry, AHiveItsUserMayNotReadIsNotTakenForAnEmptyOne)
+{
+    TempFolder folder;
+    const std::string hive = folder / "HKEY_LOCAL_MACHINE.reg";
+    writeWholeFile(hive, "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n\"N\"=dword:00000001\n");
+    testing::handOver(folder.path());
+    ASSERT_EQ(::chmod(hive.c_str(), 0), 0);
+    const testing::UnprivilegedRun run = testing::runUnprivileged([&] {
+        const auto registry = openFileRegistry(folder.path());
+        const bool seen = registry->keyExists(hklm, "K");
+        const std::string why = registry->hiveStatus(hklm).error();
+        const bool written = registry->setValue(hklm, "K", "N", dwordValue(2));
+        return std::string(seen ? "seen" : "unseen") + (written ? " written " : " refused ") + why + "|"
+            + registry->writeStatus(hklm).error();
+    });
+    ASSERT_TRUE(run.ran) << run.failure;
+    EXPECT_EQ(run.output.substr(0, run.output.find('|')), "unseen refused Cannot open " + hive + ": Permission denied");
+    EXPECT_NE(run.output.find("|Cannot open " + hive + ": Permission denied; nothing was written"), std::string::npos)
+        << run.output;
+    ASSERT_EQ(::chmod(hive.c_str(), 0600), 0);
+    EXPECT_NE(readWholeFile(hive).find("dword:00000001"), std::string::npos);
+}
+
+TEST(FileRegistry, AFailedWriteSaysWhy)
+{
+    TempFolder folder;
+    FailingFileSystem files;
+    FileRegistryOptions options;
+    options.files = &files;
+    const auto registry = openFileRegistry(folder.path(), options);
+    files.failReplace = true;
+    EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(2)));
+    EXPECT_EQ(
+        registry->writeStatus(hklm).error(), "Cannot write " + (folder / "HKEY_LOCAL_MACHINE.reg") + ": disk full");
+    EXPECT_FALSE(registry->setValue(hklm, "K", "Line\nBreak", dwordValue(2)));
+    EXPECT_NE(registry->writeStatus(hklm).error().find("control characters"), std::string::npos);
+    files.failReplace = false;
+    EXPECT_FALSE(registry->deleteValue(hklm, "K", "Missing"));
+    EXPECT_TRUE(registry->writeStatus(hklm).ok()) << "a value that is not there is no failure to write";
+}
+
+// On a file system whose timestamps tick once a second, an editor that
+// rewrites a hive in place, keeping its size, within the second the reader
+// read it leaves inode, size and times as they were.
+TEST(FileRegistry, SeesAnEditInPlaceWithinOneTickOfCoarseTimestamps)
+{
+    TempFolder folder;
+    FileRegistryOptions options;
+    options.timestampStepNs = 1'000'000'000;
+    const auto reader = openFileRegistry(folder.path(), options);
+    const std::string hive = folder / "HKEY_LOCAL_MACHINE.reg";
+    const std::string before = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n\"N\"=\"one\"\n";
+    const auto secondOf = [&] {
+        struct stat info { };
+        ::stat(hive.c_str(), &info);
+        return std::pair(info.st_mtim.tv_sec, info.st_ctim.tv_sec);
+    };
+    for (int attempt = 0;; ++attempt) {
+        ASSERT_LT(attempt, 20) << "no edit landed within the second of the read";
+        writeWholeFile(hive, before);
+        const auto written = secondOf();
+        ASSERT_EQ(stringAt(*reader, "K", "N"), "one");
+        std::FILE* file = std::fopen(hive.c_str(), "r+");
+        ASSERT_NE(file, nullptr);
+        std::fseek(file, static_cast<long>(before.find("one")), SEEK_SET);
+        std::fputs("six", file);
+        std::fclose(file);
+        if (secondOf() != written)
+            continue; // the edit fell into the next second: try again
+        EXPECT_EQ(stringAt(*reader, "K", "N"), "six");
+        break;
+    }
 }
 
 } // namespace

@@ -111,6 +111,37 @@ TEST(RegFileFormat, ReadsUtf16FilesAsTheSystemEditorExportsThem)
     EXPECT_EQ(valueIn(parsed.tree, "K", "N")->bytes, "\xC3\xA9t\xC3\xA9");
 }
 
+TEST(RegFileFormat, HexStringsAreUtf16AsTheSystemEditorExportsThem)
+{
+    // "C:\é" with its NUL; "%P%\📬" as an expandable string; one with an
+    // embedded NUL; one without its terminating NUL; odd data kept as it is.
+    const std::string text = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n"
+                             "\"Sz\"=hex(1):43,00,3a,00,5c,00,e9,00,00,00\n"
+                             "\"Expand\"=hex(2):25,00,50,00,25,00,5c,00,3d,d8,ec,dc,00,00\n"
+                             "\"Nul\"=hex(1):61,00,00,00,62,00,00,00\n"
+                             "\"Unended\"=hex(1):61,00,62,00\n"
+                             "\"Lone\"=hex(1):00,d8,61,00,00,00\n"
+                             "\"Odd\"=hex(1):61,62,63\n";
+    const ParsedHive parsed = parseHive(text, hklm);
+    EXPECT_FALSE(parsed.problem);
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Sz")->bytes, "C:\\\xC3\xA9");
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Sz")->type, 1u);
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Expand")->bytes, "%P%\\\xF0\x9F\x93\xAC");
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Expand")->type, 2u);
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Nul")->bytes, std::string("a\0b", 3));
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Unended")->bytes, "ab");
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Lone")->bytes,
+        "\xEF\xBF\xBD"
+        "a");
+    EXPECT_EQ(valueIn(parsed.tree, "K", "Odd")->bytes, "abc");
+
+    const std::string written = writeHive(parsed.tree, hklm);
+    EXPECT_NE(written.find("\"Sz\"=\"C:\\\\\xC3\xA9\"\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("\"Expand\"=hex(2):25,00,50,00,25,00,5c,00,3d,d8,ec,dc,00,00\n"), std::string::npos)
+        << written;
+    EXPECT_NE(written.find("\"Nul\"=hex(1):61,00,00,00,62,00,00,00\n"), std::string::npos) << written;
+}
+
 TEST(RegFileFormat, WrittenHivesReadBackWithEveryTypeByteAndComment)
 {
     HiveTree tree;
@@ -121,6 +152,8 @@ TEST(RegFileFormat, WrittenHivesReadBackWithEveryTypeByteAndComment)
     HiveTree::setValue(key, "WithNul", stringValue(std::string("ab\0", 3)));
     HiveTree::setValue(key, "Line", stringValue("two\nlines"));
     HiveTree::setValue(key, "Latin1", stringValue("\xE9t\xE9"));
+    HiveTree::setValue(key, "Expand", Value{2, "%HOME%/\xF0\x9F\x93\xAC"});
+    HiveTree::setValue(key, "EmptyExpand", Value{2, ""});
     HiveTree::setValue(key, "ShortDword", Value{4, "\x01\x02"});
     HiveTree::setValue(key, "Odd\"Name\\", Value{0x1234, std::string(100, '\x7F')});
     HiveTree::setValue(key, "", Value{3, "\x00\xFF"});
@@ -132,7 +165,10 @@ TEST(RegFileFormat, WrittenHivesReadBackWithEveryTypeByteAndComment)
     EXPECT_TRUE(text.starts_with("Windows Registry Editor Version 5.00\n\n"));
     EXPECT_NE(text.find("\"StartUp\"=dword:deadbeef\n"), std::string::npos);
     EXPECT_NE(text.find("\"Run\"=\"a \\\"quoted\\\" c:\\\\path \xC3\xA9\"\n"), std::string::npos);
-    EXPECT_NE(text.find("\"WithNul\"=hex(1):61,62,00\n"), std::string::npos);
+    // Strings that cannot be quoted are UTF-16LE with a terminating NUL, each
+    // byte that is no UTF-8 as its lone surrogate U+DC80 + byte.
+    EXPECT_NE(text.find("\"WithNul\"=hex(1):61,00,62,00,00,00,00,00\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Latin1\"=hex(1):e9,dc,74,00,e9,dc,00,00\n"), std::string::npos) << text;
     for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
         EXPECT_LE(end - start, 80u) << "line starting at " << start;
 

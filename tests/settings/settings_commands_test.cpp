@@ -4,11 +4,14 @@
 #include "platform/registry/registry.h"
 #include "tools/kvnctl/command.h"
 
+#include "tests/support/environment_guard.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/unprivileged.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace kvn::kvnctl {
 namespace {
@@ -35,6 +38,8 @@ protected:
                 return candidate.run(context);
             } catch (const UsageError&) {
                 return exitUsageError;
+            } catch (const CommandFailure& failure) {
+                return context.fail(failure.what());
             }
         }
         return -1;
@@ -107,6 +112,79 @@ TEST_F(SettingsCommands, RefusesWhatTheOptionCannotHoldAndWritesNothing)
     }
     EXPECT_FALSE(std::filesystem::exists(folder_ / "HKEY_LOCAL_MACHINE.reg"));
     EXPECT_EQ(run({"settings", "set", "Run", std::string(255, 'x')}), exitSuccess);
+}
+
+TEST_F(SettingsCommands, AStringWithANulOrControlCharactersIsShownEscaped)
+{
+    ASSERT_TRUE(registry_->setValue(registry::Hive::LocalMachine, "Software\\Brindlecraft\\KVN\\Default",
+        "DefaultInbox", registry::stringValue(std::string("In\\box\0\x1b[2J", 11))));
+    ASSERT_EQ(run({"settings", "show"}), exitSuccess);
+    const std::string shown = out_.str();
+    EXPECT_EQ(shown.find('\0'), std::string::npos);
+    EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+    EXPECT_NE(shown.find("In\\\\box\\x00\\x1b[2J"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("storedEscaped: yes"), std::string::npos) << shown;
+    EXPECT_NE(
+        hive().find("\"DefaultInbox\"=hex(1):49,00,6e,00,5c,00,62,00,6f,00,78,00,00,00,1b,00,"), std::string::npos)
+        << hive();
+}
+
+// A registry folder whose HKEY_LOCAL_MACHINE hive records an installation
+// folder, and an empty data home that would hold the default one.
+class UnreadableHive : public SettingsCommands {
+protected:
+    void SetUp() override
+    {
+        SettingsCommands::SetUp();
+        std::filesystem::create_directories(recorded_);
+        ASSERT_EQ(run({"install"}, GlobalOptions{recorded_, "Default"}), exitSuccess);
+    }
+    std::string hivePath() const { return folder_ / "HKEY_LOCAL_MACHINE.reg"; }
+    bool anythingWritten() const
+    {
+        return std::filesystem::exists(dataHome_ / "korvane") || !std::filesystem::is_empty(recorded_);
+    }
+
+    testing::TempFolder dataHome_;
+    const testing::EnvironmentGuard dataHomeSet_{"XDG_DATA_HOME", dataHome_.path()};
+    const std::string recorded_ = folder_ / "recorded";
+};
+
+TEST_F(UnreadableHive, AFolderInItsPlaceFailsEveryCommandWithTheReasonAndWritesNothing)
+{
+    std::filesystem::remove(hivePath());
+    std::filesystem::create_directory(hivePath());
+    const std::string why = hivePath() + " is a folder, not a file";
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"lists", "add", "--white", "domain", "example.org"},
+             {"lists", "show"},
+             {"settings", "show"},
+             {"settings", "set", "StartUp", "1"},
+             {"settings", "unset", "StartUp"},
+         }) {
+        EXPECT_EQ(run(words), exitFileError) << words[1];
+        EXPECT_NE(err_.str().find(why), std::string::npos) << err_.str();
+    }
+    EXPECT_FALSE(anythingWritten());
+    EXPECT_TRUE(std::filesystem::is_empty(hivePath()));
+}
+
+TEST_F(UnreadableHive, OneItsUserMayNotReadFailsAndNothingIsWrittenAnywhere)
+{
+    testing::handOver(folder_.path());
+    testing::handOver(dataHome_.path());
+    ASSERT_EQ(::chmod(hivePath().c_str(), 0), 0);
+    const testing::UnprivilegedRun added = testing::runUnprivileged([&] {
+        const int status = run({"lists", "add", "--white", "domain", "example.org"});
+        const std::string listed = err_.str();
+        const int set = run({"settings", "set", "StartUp", "1"});
+        return std::to_string(status) + " " + std::to_string(set) + " " + listed + err_.str();
+    });
+    ASSERT_TRUE(added.ran) << added.failure;
+    EXPECT_TRUE(added.output.starts_with("1 1 ")) << added.output;
+    EXPECT_NE(added.output.find("Cannot open " + hivePath() + ": Permission denied"), std::string::npos)
+        << added.output;
+    EXPECT_FALSE(anythingWritten());
 }
 
 TEST_F(SettingsCommands, InstallWritesInstallDirAndMakesTheFolder)

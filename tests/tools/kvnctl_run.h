@@ -24,8 +24,10 @@ inline KvnctlResult runKvnctl(
     line.insert(line.end(), words.begin(), words.end());
     std::ostringstream out;
     std::ostringstream err;
+    kvnctl::GlobalOptions defaults;
+    defaults.lockWait = std::chrono::milliseconds(300);
     KvnctlResult result;
-    result.status = kvnctl::dispatchCommandLine(line, out, err);
+    result.status = kvnctl::dispatchCommandLine(line, out, err, defaults);
     result.out = out.str();
     result.err = err.str();
     return result;

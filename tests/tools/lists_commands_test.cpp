@@ -2,9 +2,11 @@
 #include "tests/tools/kvnctl_run.h"
 
 #include "platform/core/profile_lock.h"
+#include "tests/platform/lock_holder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace kvn::testing {
 namespace {
@@ -111,7 +113,38 @@ TEST_F(ListsCommands, ASecondWriterIsRefused)
     ASSERT_TRUE(std::holds_alternative<std::unique_ptr<ProfileLock>>(held));
     const KvnctlResult refused = run({"lists", "add", "--white", "domain", "other.org"});
     EXPECT_EQ(refused.status, kvnctl::exitProfileInUse);
-    EXPECT_NE(refused.err.find("in use by process"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("(process " + std::to_string(::getpid()) + ")"), std::string::npos) << refused.err;
+}
+
+TEST_F(ListsCommands, ASecondKvnctlWaitsForTheFirstButNotForTheHost)
+{
+    ASSERT_EQ(run({"lists", "add", "--white", "domain", "example.org"}).status, 0);
+    {
+        LockHolder host(install / "Test", "korvane");
+        ASSERT_TRUE(host.holds()) << host.firstLine();
+        const KvnctlResult refused = run({"lists", "add", "--white", "domain", "other.org"});
+        EXPECT_EQ(refused.status, kvnctl::exitProfileInUse);
+        EXPECT_NE(
+            refused.err.find("in use by korvane (process " + std::to_string(host.pid()) + ")\n"), std::string::npos)
+            << refused.err;
+    }
+    {
+        LockHolder other(install / "Test", "kvnctl");
+        ASSERT_TRUE(other.holds()) << other.firstLine();
+        const KvnctlResult refused = run({"lists", "add", "--white", "domain", "other.org"});
+        EXPECT_EQ(refused.status, kvnctl::exitProfileInUse);
+        EXPECT_NE(refused.err.find("in use by kvnctl (process " + std::to_string(other.pid()) + "); waited"),
+            std::string::npos)
+            << refused.err;
+
+        std::thread finish([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            other.release();
+        });
+        const KvnctlResult waited = run({"lists", "add", "--white", "domain", "other.org"});
+        finish.join();
+        EXPECT_EQ(waited.status, 0) << waited.err;
+    }
 }
 
 TEST(AnalysisCommands, FilterDateAndSenderIp)

@@ -1,5 +1,6 @@
 #include "tools/kvnctl/command.h"
 
+#include "lists/registry_root.h"
 #include "lists/settings.h"
 #include "platform/core/profile_name.h"
 
@@ -12,10 +13,17 @@ std::unique_ptr<Printer> CommandContext::takePrinter()
     return arguments.takeFlag("--json") ? makeJsonPrinter(out) : makeTextPrinter(out);
 }
 
+void requireReadableHive(registry::Registry& registry, registry::Hive hive)
+{
+    if (const Status readable = registry.hiveStatus(hive); !readable.ok())
+        throw CommandFailure("the registry cannot be read: " + readable.error() + "; nothing was done");
+}
+
 std::string CommandContext::installDir() const
 {
     if (options.installDir)
         return *options.installDir;
+    requireReadableHive(rootRegistry(), registryRoot().hive);
     return readInstallDir();
 }
 

@@ -5,12 +5,26 @@
 #include "tools/kvnctl/arguments.h"
 #include "tools/kvnctl/printer.h"
 
+#include "platform/registry/registry.h"
+
+#include <chrono>
 #include <iosfwd>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace kvn::kvnctl {
+
+// A failure found deep inside a command (a file that cannot be read), which
+// main turns into "kvnctl: " and the message, and exit status 1.
+struct CommandFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Throws CommandFailure when the hive exists but cannot be read, so that no
+// command takes it for an empty one and acts on what it would then show.
+void requireReadableHive(registry::Registry& registry, registry::Hive hive);
 
 // Exit statuses of every command. Scripts tell them apart: 3 means the
 // command understood what was asked and there was nothing to do (already on
@@ -30,6 +44,8 @@ extern const char* const exitStatusHelp;
 struct GlobalOptions {
     std::optional<std::string> installDir; // --install-dir; else the configured one
     std::string profile = "Default"; // --profile
+    // How long a writer waits while another kvnctl holds the profile's lock.
+    std::chrono::milliseconds lockWait{3000};
 };
 
 class CommandContext {
@@ -46,7 +62,8 @@ public:
 
     // Takes "--json" and gives the printer the command's result goes to.
     std::unique_ptr<Printer> takePrinter();
-    // The installation folder: --install-dir, else the configured one.
+    // The installation folder: --install-dir, else the configured one; throws
+    // CommandFailure when the registry that holds it cannot be read.
     std::string installDir() const;
     // The profile's data folder: installDir() + "/" + profile. Throws
     // UsageError when the profile name is not one plain folder name.

@@ -57,12 +57,15 @@ int runGroup(const CommandGroup& group, CommandContext& context)
         context.err << "kvnctl: " << group.name << ": " << error.what() << '\n';
         printGroupUsage(context.err, group, false);
         return exitUsageError;
+    } catch (const CommandFailure& failure) {
+        return context.fail(failure.what());
     }
 }
 
-int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
+int runCommandLine(
+    const std::vector<std::string>& words, std::ostream& out, std::ostream& err, const GlobalOptions& defaults)
 {
-    GlobalOptions options;
+    GlobalOptions options = defaults;
     std::size_t at = 0;
     // Global options come before the command's name.
     for (; at < words.size() && words[at].size() > 1 && words[at][0] == '-'; ++at) {
@@ -107,9 +110,10 @@ int runCommandLine(const std::vector<std::string>& words, std::ostream& out, std
 
 } // namespace
 
-int dispatchCommandLine(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
+int dispatchCommandLine(
+    const std::vector<std::string>& words, std::ostream& out, std::ostream& err, const GlobalOptions& defaults)
 {
-    const int status = runCommandLine(words, out, err);
+    const int status = runCommandLine(words, out, err, defaults);
     errno = 0;
     out.flush();
     if (out)

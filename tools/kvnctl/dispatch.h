@@ -3,6 +3,8 @@
 // that tests run exactly what a person runs.
 #pragma once
 
+#include "tools/kvnctl/command.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@ namespace kvn::kvnctl {
 // exit status. "-h" or "--help" anywhere before "--" prints the help of the
 // command group (or of kvnctl) to out. Once the command has run, out is
 // flushed; when it could not be written whole the status is exitFileError.
-int dispatchCommandLine(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
+// The global options start from defaults (tests shorten the lock's wait).
+int dispatchCommandLine(
+    const std::vector<std::string>& words, std::ostream& out, std::ostream& err, const GlobalOptions& defaults = {});
 
 } // namespace kvn::kvnctl

@@ -49,7 +49,8 @@ template <class Change> int editProfile(CommandContext& context, bool keepWhatWa
     if (const Status ready = prepareDataFolder(realFileSystem(), context.installDir(), context.dataFolder());
         !ready.ok())
         return context.fail(ready.error());
-    auto lock = ProfileLock::acquire(context.dataFolder());
+    // Another kvnctl is done in a moment and is waited for; the host is not.
+    auto lock = ProfileLock::acquire(context.dataFolder(), {"kvnctl", context.options.lockWait});
     if (const std::string* why = std::get_if<std::string>(&lock))
         return context.lockRefused(*why);
     ProfileData data(context.installDir(), context.options.profile, realFileSystem(), systemClock());

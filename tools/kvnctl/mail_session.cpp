@@ -68,6 +68,7 @@ void collectMailFolders(const outlook::FolderPtr& folder, std::vector<outlook::F
 
 outlook::ApplicationPtr openProfileMail(const CommandContext& context)
 {
+    requireReadableHive(registry::processRegistry(), registry::Hive::CurrentUser);
     auto stores = outlook::loadProfileStores(registry::processRegistry(), context.options.profile, homeFolder());
     return outlook::openMaildirApplication(std::move(stores), context.options.profile);
 }

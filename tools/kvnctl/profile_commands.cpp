@@ -51,6 +51,7 @@ int addStore(CommandContext& context)
     store.root = absolutePath(path);
     store.contactsFolder = contacts ? absolutePath(*contacts) : std::string();
     auto& reg = registry::processRegistry();
+    requireReadableHive(reg, registry::Hive::CurrentUser);
     if (!reg.subKeyNames(registry::Hive::CurrentUser, outlook::profileStoresKey(context.options.profile)).empty()) {
         const auto stores = outlook::loadProfileStores(reg, context.options.profile, homeFolder());
         if (const outlook::StoreConfig* same = storeLike(stores, store))
@@ -58,7 +59,7 @@ int addStore(CommandContext& context)
                 + same->root + "; nothing was written");
     }
     if (!outlook::addProfileStore(reg, context.options.profile, store))
-        return context.fail("cannot write the registry");
+        return context.fail("cannot write the registry: " + reg.writeStatus(registry::Hive::CurrentUser).error());
     return exitSuccess;
 }
 
@@ -67,6 +68,7 @@ int showStores(CommandContext& context)
     auto printer = context.takePrinter();
     context.arguments.expectNoMore();
     auto& reg = registry::processRegistry();
+    requireReadableHive(reg, registry::Hive::CurrentUser);
     std::string key = outlook::profileStoresKey(context.options.profile);
     bool configured = !reg.subKeyNames(registry::Hive::CurrentUser, key).empty();
     auto stores = outlook::loadProfileStores(reg, context.options.profile, homeFolder());

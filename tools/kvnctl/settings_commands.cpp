@@ -3,9 +3,11 @@
 #include "lists/registry_root.h"
 #include "lists/settings.h"
 #include "lists/settings_table.h"
+#include "platform/core/utf8_text.h"
 #include "platform/registry/registry.h"
 #include "tools/kvnctl/command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <limits>
@@ -50,6 +52,47 @@ std::string hexBytes(std::string_view bytes)
     return text;
 }
 
+bool isPlainText(std::string_view text)
+{
+    const bool control = std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+    return !control && isValidUtf8(text);
+}
+
+// A stored text as it may reach a terminal: plain text as it is; text with a
+// NUL, another control character or bytes that are no UTF-8 with each such
+// byte as \xNN and "\" doubled, so that nothing raw is printed.
+std::string shownText(std::string_view text)
+{
+    if (isPlainText(text))
+        return std::string(text);
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();) {
+        const Utf8Character character = decodeUtf8At(text, at);
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (character.isRawByte || lead < 0x20 || lead == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", lead);
+            shown += escape;
+        } else if (lead == '\\') {
+            shown += "\\\\";
+        } else {
+            shown.append(text.substr(at, character.length));
+        }
+        at += character.length;
+    }
+    return shown;
+}
+
+void printText(Printer& printer, std::string_view key, std::string_view text)
+{
+    printer.field(key, shownText(text));
+    if (!isPlainText(text))
+        printer.field(std::string(key) + "Escaped", true);
+}
+
 const SettingDefinition& settingNamed(const std::string& name)
 {
     const SettingDefinition* definition = findProfileSetting(name);
@@ -83,7 +126,9 @@ void printStored(Printer& printer, const std::optional<registry::Value>& stored,
             number |= static_cast<std::uint32_t>(static_cast<unsigned char>(stored->bytes[i])) << (8 * i);
         printer.integer(number);
     } else if (isString) {
-        printer.string(stored->bytes);
+        printer.string(shownText(stored->bytes));
+        if (!isPlainText(stored->bytes))
+            printer.field("storedEscaped", true);
     } else {
         printer.string("hex:" + hexBytes(stored->bytes));
     }
@@ -104,17 +149,25 @@ void printSetting(Printer& printer, const SettingDefinition& definition, const s
             "effective", static_cast<std::int64_t>(readDword(subKey, definition.name, definition.dwordDefault)));
         printer.field("default", static_cast<std::int64_t>(definition.dwordDefault));
     } else {
-        printer.field("effective", readString(subKey, definition.name, definition.stringDefault));
+        printText(printer, "effective", readString(subKey, definition.name, definition.stringDefault));
         printer.field("default", definition.stringDefault);
     }
     printer.field("meaning", definition.meaning);
     printer.endMap();
 }
 
+void requireReadableOptions() { requireReadableHive(rootRegistry(), registryRoot().hive); }
+
+std::string writeFailure(std::string_view what, std::string_view name)
+{
+    return "cannot " + std::string(what) + " " + std::string(name) + ": " + optionsWriteStatus().error();
+}
+
 int showSettings(CommandContext& context)
 {
     auto printer = context.takePrinter();
     context.arguments.expectNoMore();
+    requireReadableOptions();
     const std::string subKey = profileSubKey(context.options.profile);
     printer->beginMap();
     printer->field("registry", registry::defaultRegistryFolder());
@@ -140,14 +193,12 @@ int setSetting(CommandContext& context)
     if (definition.type == SettingType::Dword) {
         const std::uint32_t number = dwordFromText(text);
         if (!writeDword(subKey, definition.name, number))
-            return context.fail(
-                "cannot write " + std::string(definition.name) + " in " + registry::defaultRegistryFolder());
+            return context.fail(writeFailure("write", definition.name));
     } else {
         if (text.size() > longestSettingString)
             throw UsageError("a string option holds at most 255 bytes; this one has " + std::to_string(text.size()));
         if (!writeString(subKey, definition.name, text))
-            return context.fail(
-                "cannot write " + std::string(definition.name) + " in " + registry::defaultRegistryFolder());
+            return context.fail(writeFailure("write", definition.name));
     }
     printSetting(*printer, definition, subKey);
     printer->finish();
@@ -159,13 +210,13 @@ int unsetSetting(CommandContext& context)
     auto printer = context.takePrinter();
     const SettingDefinition& definition = settingNamed(context.arguments.takeWord("NAME"));
     context.arguments.expectNoMore();
+    requireReadableOptions();
     const std::string subKey = profileSubKey(context.options.profile);
     registry::Registry& registry = rootRegistry();
     const std::string path = rootKeyPath(subKey);
     const bool wasStored = registry.queryValue(registryRoot().hive, path, definition.name, 1 << 20).has_value();
     if (wasStored && !registry.deleteValue(registryRoot().hive, path, definition.name))
-        return context.fail(
-            "cannot remove " + std::string(definition.name) + " in " + registry::defaultRegistryFolder());
+        return context.fail(writeFailure("remove", definition.name));
     printSetting(*printer, definition, subKey);
     printer->finish();
     return exitSuccess;
