@@ -91,19 +91,29 @@ int listFolders(CommandContext& context)
     auto ns = openNamespace(context);
     if (!ns || ns->folders()->count() == 0)
         return context.fail("the profile " + context.options.profile + " has no mail store (kvnctl profile add-store)");
+    std::vector<std::string> unreadable;
     printer->beginList();
     for (const auto& folder : allMailFolders(ns)) {
         auto items = folder->items();
         auto unread = items ? items->restrict("[UnRead]=true") : nullptr;
+        auto messages = items ? items->count() : std::nullopt;
+        auto unreadMessages = unread ? unread->count() : std::nullopt;
         printer->beginMap();
         printer->field("Folder", pathOfFolder(folder));
-        printer->field("Messages", static_cast<std::int64_t>(items ? items->count() : 0));
-        printer->field("Unread", static_cast<std::int64_t>(unread ? unread->count() : 0));
+        if (messages && unreadMessages) {
+            printer->field("Messages", static_cast<std::int64_t>(*messages));
+            printer->field("Unread", static_cast<std::int64_t>(*unreadMessages));
+        } else {
+            printer->field("Error", "cannot be read");
+            unreadable.push_back(pathOfFolder(folder));
+        }
         printer->endMap();
     }
     printer->endList();
     printer->finish();
-    return exitSuccess;
+    for (const auto& path : unreadable)
+        context.fail("cannot read the folder " + path);
+    return unreadable.empty() ? exitSuccess : exitFileError;
 }
 
 int listMail(CommandContext& context)
@@ -118,11 +128,13 @@ int listMail(CommandContext& context)
     if (!folder)
         return context.fail("no such folder: " + path + " (kvnctl mail folders lists them)");
     auto items = folder->items();
-    if (!items)
+    if (!items || !items->count())
         return context.fail("cannot read the folder " + path);
     ItemPtr item;
     if (filter) {
         auto first = items->find(*filter);
+        if (!first && !items->count())
+            return context.fail("cannot read the folder " + path);
         if (!first)
             throw UsageError("the filter is not understood: " + *filter);
         item = *first;
