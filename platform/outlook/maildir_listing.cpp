@@ -16,10 +16,10 @@
 namespace kvn::outlook {
 namespace {
 
-// Rounds of looking up renamed files again; each round needs another program
-// to rename the same file within the microseconds between a listing and a
-// look at it, so a few are plenty.
-constexpr int relocationRounds = 8;
+// Rounds of listing the folder again for files renamed other than by the
+// likely names; a round fails only when another program renames the same
+// file again within the microseconds between two looks, so a few are plenty.
+constexpr int relocationRounds = 16;
 
 bool mayBeMessage(const DirectoryEntry& entry)
 {
@@ -82,40 +82,45 @@ bool listBoth(const std::string& folderDir, Snapshot& snapshot, std::vector<Mess
     return true;
 }
 
-// Finds the vanished files again under their current names, each looked at
-// when withTimes; those gone from the folder, or whose unique name the
-// snapshot holds already, are left out. Empty when the folder cannot be read
-// any more.
+// Finds the vanished files again under their current names (with their
+// mtimes when withTimes); those gone from the folder, or whose unique name
+// the snapshot holds already, are left out. Empty when the folder cannot be
+// read any more.
 std::optional<std::vector<MessageFile>> relocate(
     const std::string& folderDir, bool withTimes, std::vector<MessageFile> vanished, const Snapshot* snapshot)
 {
     std::vector<MessageFile> found;
-    for (int round = 0; round < relocationRounds && !vanished.empty(); ++round) {
+    std::vector<MessageFile> pending;
+    for (auto& lost : vanished) {
+        if (snapshot && snapshot->holds(uniqueNameOf(lost.fileName)))
+            continue;
+        if (auto file = lookAround(folderDir, lost))
+            found.push_back(std::move(*file));
+        else
+            pending.push_back(std::move(lost));
+    }
+    for (int round = 0; round < relocationRounds && !pending.empty(); ++round) {
         Snapshot now;
         std::vector<MessageFile> vanishedNow;
         if (!listBoth(folderDir, now, vanishedNow))
             return std::nullopt;
         std::vector<MessageFile> again;
-        for (auto& lost : vanished) {
+        for (auto& lost : pending) {
             std::string_view unique = uniqueNameOf(lost.fileName);
-            if (snapshot && snapshot->holds(unique))
-                continue;
             const MessageFile* current = now.find(unique);
             if (!current) {
                 if (holdsUnique(vanishedNow, unique))
                     again.push_back(std::move(lost));
                 continue; // else gone from the folder
             }
-            MessageFile file = *current;
-            FileState state = withTimes ? lookAtFile(folderDir, file) : FileState::Message;
-            if (state == FileState::Unreadable)
-                return std::nullopt;
-            if (state == FileState::Message)
-                found.push_back(std::move(file));
-            else if (state == FileState::Vanished)
-                again.push_back(std::move(lost));
+            if (!withTimes)
+                found.push_back(*current);
+            else if (auto file = lookAround(folderDir, *current))
+                found.push_back(std::move(*file));
+            else
+                again.push_back(*current);
         }
-        vanished = std::move(again);
+        pending = std::move(again);
     }
     return found;
 }
@@ -134,14 +139,41 @@ FileState lookAtFile(const std::string& folderDir, MessageFile& file)
     }
     switch (errno) {
     case ENOENT:
-        // A link whose target is missing is there but no message.
-        return lstat(path.c_str(), &info) == 0 ? FileState::NotMessage : FileState::Vanished;
+        // Either a link whose target is missing, or a file renamed away (and
+        // perhaps back again since).
+        if (lstat(path.c_str(), &info) != 0)
+            return FileState::Vanished;
+        if (!S_ISREG(info.st_mode))
+            return FileState::NotMessage;
+        file.mtime = info.st_mtim.tv_sec;
+        return FileState::Message;
     case ELOOP:
     case ENAMETOOLONG:
         return FileState::NotMessage;
     default:
         return FileState::Unreadable;
     }
+}
+
+// The file at its last-seen name, or at the name a flag change or a client's
+// move from new/ into cur/ gives it.
+std::optional<MessageFile> lookAround(const std::string& folderDir, const MessageFile& lastSeen)
+{
+    MessageFile file = lastSeen;
+    if (lookAtFile(folderDir, file) == FileState::Message)
+        return file;
+    std::vector<MessageFile> renamed;
+    if (lastSeen.subdir == "cur") {
+        renamed.push_back({"cur", nameWithSeen(lastSeen.fileName, !isSeen(lastSeen.fileName)), 0});
+    } else {
+        renamed.push_back({"cur", curNameOf(lastSeen.fileName), 0});
+        renamed.push_back({"cur", nameWithSeen(lastSeen.fileName, true), 0});
+    }
+    for (auto& place : renamed) {
+        if (lookAtFile(folderDir, place) == FileState::Message)
+            return place;
+    }
+    return std::nullopt;
 }
 
 std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, const char* subdir)

@@ -33,6 +33,11 @@ enum class FileState {
 };
 FileState lookAtFile(const std::string& folderDir, MessageFile& file);
 
+// The message at its last-seen name, or at the name that a change of the
+// seen flag or a client's move from new/ into cur/ gives it, with its mtime;
+// one stat() per name tried. Empty when it is at none of them.
+std::optional<MessageFile> lookAround(const std::string& folderDir, const MessageFile& lastSeen);
+
 // One of cur/ and new/, read at once: the entries that are messages
 // (regular files by their directory entry; links and entries of unknown type
 // after a look at them) and those that vanished while being looked at.

@@ -8,23 +8,10 @@
 namespace kvn::outlook {
 namespace {
 
-// Listings to take when the file is renamed again between a listing and the
-// look at it (a window of microseconds).
-constexpr int listingAttempts = 8;
-
-// The names the message would have after a flag change or after a client
-// took it from new/ into cur/.
-std::vector<MessageFile> likelyPlaces(const MessageFile& lastSeen)
-{
-    std::vector<MessageFile> places{lastSeen};
-    if (lastSeen.subdir == "cur") {
-        places.push_back({"cur", nameWithSeen(lastSeen.fileName, !isSeen(lastSeen.fileName)), 0});
-    } else {
-        places.push_back({"cur", curNameOf(lastSeen.fileName), 0});
-        places.push_back({"cur", nameWithSeen(lastSeen.fileName, true), 0});
-    }
-    return places;
-}
+// Rounds of a look at the likely names and a listing. A round fails only
+// when another program renames the file again within the microseconds
+// between two looks, so a few are plenty.
+constexpr int attempts = 16;
 
 const MessageFile* named(const std::vector<MessageFile>& files, std::string_view uniqueName)
 {
@@ -35,55 +22,46 @@ const MessageFile* named(const std::vector<MessageFile>& files, std::string_view
     return nullptr;
 }
 
-enum class Lookup { Found, Absent, Retry, Unreadable };
+enum class Lookup { Listed, Absent, Retry, Unreadable };
 
-// One look in one of new/ and cur/.
+// The name the message has in one of new/ and cur/, read at once.
 Lookup lookIn(const std::string& folderDir, const char* subdir, std::string_view uniqueName, MessageFile& out)
 {
     auto listing = listSubfolder(folderDir, subdir);
     if (!listing)
         return Lookup::Unreadable;
-    if (named(listing->vanished, uniqueName))
-        return Lookup::Retry;
-    const MessageFile* file = named(listing->files, uniqueName);
-    if (!file)
-        return Lookup::Absent;
-    out = *file;
-    switch (lookAtFile(folderDir, out)) {
-    case FileState::Message:
-        return Lookup::Found;
-    case FileState::NotMessage:
-        return Lookup::Absent;
-    case FileState::Vanished:
-        return Lookup::Retry;
-    case FileState::Unreadable:
-        return Lookup::Unreadable;
+    if (const MessageFile* file = named(listing->files, uniqueName)) {
+        out = *file;
+        return Lookup::Listed;
     }
-    return Lookup::Unreadable;
+    return named(listing->vanished, uniqueName) ? Lookup::Retry : Lookup::Absent;
+}
+
+// new/ before cur/: a message a client moves from new/ into cur/ meanwhile
+// is in one of the two listings.
+Lookup lookInBoth(const std::string& folderDir, std::string_view uniqueName, MessageFile& out)
+{
+    Lookup lookup = lookIn(folderDir, "new", uniqueName, out);
+    return lookup == Lookup::Absent ? lookIn(folderDir, "cur", uniqueName, out) : lookup;
 }
 
 } // namespace
 
 LocatedMessage findMessageFile(const std::string& folderDir, std::string_view uniqueName, const MessageFile* lastSeen)
 {
-    LocatedMessage located;
-    if (lastSeen && uniqueNameOf(lastSeen->fileName) == uniqueName) {
-        for (auto& place : likelyPlaces(*lastSeen)) {
-            if (lookAtFile(folderDir, place) == FileState::Message)
-                return {LocateStatus::Found, std::move(place)};
+    std::optional<MessageFile> guess;
+    if (lastSeen && uniqueNameOf(lastSeen->fileName) == uniqueName)
+        guess = *lastSeen;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (guess) {
+            if (auto found = lookAround(folderDir, *guess))
+                return {LocateStatus::Found, std::move(*found)};
         }
-    }
-    for (int attempt = 0; attempt < listingAttempts; ++attempt) {
-        Lookup lookup = Lookup::Absent;
-        for (const char* subdir : {"new", "cur"}) {
-            lookup = lookIn(folderDir, subdir, uniqueName, located.file);
-            if (lookup != Lookup::Absent)
-                break;
-        }
-        switch (lookup) {
-        case Lookup::Found:
-            located.status = LocateStatus::Found;
-            return located;
+        MessageFile listed;
+        switch (lookInBoth(folderDir, uniqueName, listed)) {
+        case Lookup::Listed:
+            guess = std::move(listed);
+            break;
         case Lookup::Absent:
             return {LocateStatus::Gone, {}};
         case Lookup::Unreadable:
