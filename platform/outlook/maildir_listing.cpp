@@ -34,27 +34,45 @@ std::string pathOf(const std::string& folderDir, const MessageFile& file)
     return folderDir + "/" + file.subdir + "/" + file.fileName;
 }
 
-// The messages of a folder by unique name, each once.
+// The messages of a folder by unique name, each once. A listing read at once
+// names each file once, so the first one is taken whole; the index (views of
+// the names in files_) is made only when a file is to be added or looked up.
 class Snapshot {
 public:
+    void addListing(SubfolderListing& listing)
+    {
+        if (!listing.atOnce || !files_.empty()) {
+            for (auto& file : listing.files)
+                add(std::move(file));
+            return;
+        }
+        files_ = std::move(listing.files);
+    }
     // Adds the file unless its unique name is in already.
     void add(MessageFile file)
     {
-        std::string unique(uniqueNameOf(file.fileName));
-        if (index_.emplace(std::move(unique), files_.size()).second)
-            files_.push_back(std::move(file));
+        if (holds(uniqueNameOf(file.fileName)))
+            return;
+        if (files_.size() == files_.capacity()) {
+            index_.clear(); // the views would dangle once the names move
+            indexed_ = 0;
+        }
+        files_.push_back(std::move(file));
     }
-    bool holds(std::string_view unique) const { return index_.count(std::string(unique)) != 0; }
-    const MessageFile* find(std::string_view unique) const
+    bool holds(std::string_view unique) { return find(unique) != nullptr; }
+    const MessageFile* find(std::string_view unique)
     {
-        auto at = index_.find(std::string(unique));
+        for (; indexed_ < files_.size(); ++indexed_)
+            index_.emplace(uniqueNameOf(files_[indexed_].fileName), indexed_);
+        auto at = index_.find(unique);
         return at == index_.end() ? nullptr : &files_[at->second];
     }
     std::vector<MessageFile> take() { return std::move(files_); }
 
 private:
     std::vector<MessageFile> files_;
-    std::unordered_map<std::string, std::size_t> index_;
+    std::unordered_map<std::string_view, std::size_t> index_;
+    std::size_t indexed_ = 0;
 };
 
 bool holdsUnique(const std::vector<MessageFile>& files, std::string_view unique)
@@ -74,8 +92,7 @@ bool listBoth(const std::string& folderDir, Snapshot& snapshot, std::vector<Mess
     if (!cur)
         return false;
     for (auto* listing : {&*cur, &*fresh}) {
-        for (auto& file : listing->files)
-            snapshot.add(std::move(file));
+        snapshot.addListing(*listing);
         for (auto& file : listing->vanished)
             vanished.push_back(std::move(file));
     }
@@ -87,7 +104,7 @@ bool listBoth(const std::string& folderDir, Snapshot& snapshot, std::vector<Mess
 // the snapshot holds already, are left out. Empty when the folder cannot be
 // read any more.
 std::optional<std::vector<MessageFile>> relocate(
-    const std::string& folderDir, bool withTimes, std::vector<MessageFile> vanished, const Snapshot* snapshot)
+    const std::string& folderDir, bool withTimes, std::vector<MessageFile> vanished, Snapshot* snapshot)
 {
     std::vector<MessageFile> found;
     std::vector<MessageFile> pending;
@@ -185,6 +202,7 @@ std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, cons
         return std::nullopt;
     }
     SubfolderListing listing;
+    listing.atOnce = directory->atOnce;
     for (auto& entry : directory->entries) {
         if (!mayBeMessage(entry))
             continue;

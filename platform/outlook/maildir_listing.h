@@ -46,6 +46,7 @@ std::optional<MessageFile> lookAround(const std::string& folderDir, const Messag
 struct SubfolderListing {
     std::vector<MessageFile> files;
     std::vector<MessageFile> vanished;
+    bool atOnce = true; // see WholeDirectory::atOnce
 };
 std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, const char* subdir);
 

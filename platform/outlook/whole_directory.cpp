@@ -84,7 +84,8 @@ std::optional<WholeDirectory> readWholeDirectory(const std::string& path)
         return std::nullopt;
     WholeDirectory result;
     for (std::size_t size = firstBufferSize(dir.get());; size = std::min(size * 2, largestBuffer)) {
-        auto buffer = std::make_unique<char[]>(size);
+        // Not zeroed: pages the kernel does not write to are never touched.
+        std::unique_ptr<char[]> buffer(new char[size]);
         if (lseek(dir.get(), 0, SEEK_SET) != 0)
             return std::nullopt;
         ssize_t got = getdents64(dir.get(), buffer.get(), size);
