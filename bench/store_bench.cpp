@@ -90,6 +90,21 @@ BENCHMARK(BM_FindUnreadSince)
     ->Args({100000, 2})
     ->Unit(benchmark::kMillisecond);
 
+// GetFirst and GetNext over every e-mail of a folder, each asked for its EntryID.
+void BM_WalkAll(benchmark::State& state)
+{
+    auto& store = storeOf(static_cast<int>(state.range(0)), 2);
+    auto inbox = store.app()->getNamespace("MAPI")->getDefaultFolder(olFolderInbox);
+    for (auto _ : state) {
+        auto items = inbox->items();
+        std::size_t walked = 0;
+        for (auto item = items->getFirst(); item; item = items->getNext())
+            walked += item->asMailItem()->entryId().size();
+        benchmark::DoNotOptimize(walked);
+    }
+}
+BENCHMARK(BM_WalkAll)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 // Restrict then Count, as the quarantine auto-clean asks.
 void BM_RestrictCount(benchmark::State& state)
 {

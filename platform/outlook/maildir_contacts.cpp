@@ -33,7 +33,7 @@ private:
 class ContactItems final : public Items {
 public:
     explicit ContactItems(std::vector<ContactCard> cards) : cards_(std::move(cards)) { }
-    std::size_t count() override { return cards_.size(); }
+    std::optional<std::size_t> count() override { return cards_.size(); }
     ItemPtr getFirst() override
     {
         next_ = 0;

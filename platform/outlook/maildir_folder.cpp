@@ -126,6 +126,10 @@ ItemsPtr MaildirFolder::items()
     case FolderKind::Contacts:
         return makeContactItems(shared_from_this());
     case FolderKind::Mail:
+        // A folder shown only because it holds sub-folders (".A.B" without
+        // ".A") has no directory and no items.
+        if (!path_.empty() && !fileMtime(directory()))
+            return makeEmptyItems();
         return makeMailItems(shared_from_this());
     }
     return nullptr;

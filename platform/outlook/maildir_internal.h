@@ -91,6 +91,12 @@ using MaildirFolderPtr = std::shared_ptr<MaildirFolder>;
 
 MaildirFolderPtr makeFolder(const StorePtr& store, FolderKind kind, std::vector<std::string> path = {});
 
+// The directory names (".A", ".A.B") of the root's mail folders: entries
+// whose cur/ is a directory, each folder once however many names lead to it,
+// and never the root again (a link ".X -> ." is no second Inbox). Links to
+// folders elsewhere count; a link that loops does not.
+std::vector<std::string> mailFolderDirectories(const std::string& root);
+
 // A folder collection over a fixed list (the stores' top folders) or over the
 // sub-folders of a folder.
 FoldersPtr makeFolderList(std::vector<FolderPtr> folders);

@@ -1,42 +1,61 @@
 // The items of a mail folder: walks, Find/FindNext and Restrict, decided
 // from directory listings and file metadata without opening any message.
 //
-// Find takes a snapshot of the matching messages' unique names. FindNext
-// gives the next snapshot entry whose file is still in the folder, looked up
-// by its unique name when another program renamed it (a flag change), so a
-// message moved or marked by the caller never disturbs the walk and no
-// message is given twice.
+// Find and GetFirst take a snapshot of the matching messages, each unique
+// name once (maildir_listing.h). FindNext and GetNext give the next snapshot
+// entry that is still in the folder, looked up by its unique name when
+// another program renamed it (a flag change), and that still matches the
+// filters as it is now. So a message moved or marked by the caller never
+// disturbs the walk, no message is given twice, and none that stays and
+// keeps matching is missed.
 #include "platform/outlook/maildir_internal.h"
 
 #include "platform/outlook/maildir_filter.h"
 #include "platform/outlook/maildir_flags.h"
+#include "platform/outlook/maildir_locate.h"
 
 #include <algorithm>
 
 namespace kvn::outlook {
 namespace {
 
+bool matchesFlags(const std::vector<MailFilter>& filters, const MessageFile& file)
+{
+    bool unread = !isSeen(file.fileName);
+    return std::all_of(filters.begin(), filters.end(), [&](const auto& f) { return f.matchesFlags(unread); });
+}
+
+bool matchesAll(const std::vector<MailFilter>& filters, const MessageFile& file)
+{
+    bool unread = !isSeen(file.fileName);
+    return std::all_of(filters.begin(), filters.end(), [&](const auto& f) { return f.matches(unread, file.mtime); });
+}
+
 // A walk over a fixed list of message files of one folder.
 class Walk {
 public:
     Walk() = default;
-    explicit Walk(std::vector<MessageFile> files) : files_(std::move(files)) { }
+    Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters)
+        : files_(std::move(files)), filters_(std::move(filters))
+    {
+    }
 
-    // The next entry that still exists, at its current place.
+    // The next entry that is still in the folder and still matches, at its
+    // current place.
     std::optional<MessageFile> next(const std::string& folderDir)
     {
         while (next_ < files_.size()) {
             const MessageFile& file = files_[next_++];
-            if (fileMtime(folderDir + "/" + file.subdir + "/" + file.fileName))
-                return file;
-            if (auto moved = locateMessage(folderDir, uniqueNameOf(file.fileName)))
-                return moved;
+            auto now = findMessageFile(folderDir, uniqueNameOf(file.fileName), &file);
+            if (now.status == LocateStatus::Found && matchesAll(filters_, now.file))
+                return std::move(now.file);
         }
         return std::nullopt;
     }
 
 private:
     std::vector<MessageFile> files_;
+    std::vector<MailFilter> filters_;
     std::size_t next_ = 0;
 };
 
@@ -47,16 +66,16 @@ public:
     {
     }
 
-    std::size_t count() override
+    std::optional<std::size_t> count() override
     {
         auto files = matching(filters_);
-        return files ? files->size() : 0;
+        return files ? std::optional(files->size()) : std::nullopt;
     }
 
     ItemPtr getFirst() override
     {
         auto files = matching(filters_);
-        walk_ = Walk(files ? std::move(*files) : std::vector<MessageFile>{});
+        walk_ = Walk(files ? std::move(*files) : std::vector<MessageFile>{}, filters_);
         return getNext();
     }
 
@@ -72,7 +91,7 @@ public:
         auto files = matching(filters);
         if (!files)
             return std::nullopt;
-        found_ = Walk(std::move(*files));
+        found_ = Walk(std::move(*files), std::move(filters));
         return findNext();
     }
 
@@ -81,7 +100,7 @@ public:
     ItemsPtr restrict(std::string_view filter) override
     {
         auto parsed = parseMailFilter(filter);
-        if (!parsed || !fileMtime(folder_->directory()))
+        if (!parsed || !canListMessages(folder_->directory()))
             return nullptr;
         auto filters = filters_;
         filters.push_back(*parsed);
@@ -94,23 +113,22 @@ private:
     std::optional<std::vector<MessageFile>> matching(const std::vector<MailFilter>& filters) const
     {
         // Flags come from the names alone; only the messages they let
-        // through are asked for their times.
-        auto files = listMessages(folder_->directory(), false);
+        // through are looked at for their times, and tested again under the
+        // names they have then.
+        auto files = listMessages(folder_->directory());
         if (!files)
             return std::nullopt;
-        std::erase_if(*files, [&](const MessageFile& file) {
-            bool unread = !isSeen(file.fileName);
-            return !std::all_of(filters.begin(), filters.end(), [&](const auto& f) { return f.matchesFlags(unread); });
-        });
-        if (std::any_of(filters.begin(), filters.end(), [](const auto& f) { return f.needsTimes(); })) {
-            addTimes(folder_->directory(), *files);
-            std::erase_if(*files, [&](const MessageFile& file) {
-                return !std::all_of(
-                    filters.begin(), filters.end(), [&](const auto& f) { return f.matchesTime(file.mtime); });
-            });
+        std::erase_if(*files, [&](const MessageFile& file) { return !matchesFlags(filters, file); });
+        bool needsTimes = std::any_of(filters.begin(), filters.end(), [](const auto& f) { return f.needsTimes(); });
+        if (needsTimes) {
+            if (!addTimes(folder_->directory(), *files))
+                return std::nullopt;
+            std::erase_if(*files, [&](const MessageFile& file) { return !matchesAll(filters, file); });
         }
-        std::sort(files->begin(), files->end(), [](const MessageFile& a, const MessageFile& b) {
-            return a.mtime != b.mtime ? a.mtime < b.mtime : a.fileName < b.fileName;
+        std::sort(files->begin(), files->end(), [&](const MessageFile& a, const MessageFile& b) {
+            if (needsTimes && a.mtime != b.mtime)
+                return a.mtime < b.mtime;
+            return a.fileName < b.fileName;
         });
         return files;
     }
@@ -128,7 +146,7 @@ private:
 
 class EmptyItems final : public Items {
 public:
-    std::size_t count() override { return 0; }
+    std::optional<std::size_t> count() override { return 0; }
     ItemPtr getFirst() override { return nullptr; }
     ItemPtr getNext() override { return nullptr; }
     std::optional<ItemPtr> find(std::string_view filter) override

@@ -1,5 +1,14 @@
 // The messages of one Maildir folder, read from its cur/ and new/ listings
 // (and file metadata when asked) without opening any message.
+//
+// Other programs rename messages at any time (a flag change turns
+// "u:2," into "u:2,S"; a client moves "new/u" to "cur/u:2,"). So each of
+// new/ and cur/ is read at once (whole_directory.h), new/ before cur/: a
+// message that stays in the folder is then seen at least once, and it is
+// kept once, by its unique name, its sight in cur/ winning. A file that
+// vanishes between the listing and a look at its metadata was renamed or
+// removed meanwhile: it is looked up again by its unique name in a fresh
+// listing, and left out only when it is gone from the folder.
 #pragma once
 
 #include <cstdint>
@@ -12,19 +21,49 @@ namespace kvn::outlook {
 struct MessageFile {
     std::string subdir; // "cur" or "new"
     std::string fileName;
-    std::int64_t mtime = 0; // seconds since 1970, when listed with times
+    std::int64_t mtime = 0; // seconds since 1970, when looked at
 };
 
-// Every message of the folder (a directory holding cur/ and new/). Empty
-// when the folder cannot be read; a file that vanishes while being listed is
-// left out.
-std::optional<std::vector<MessageFile>> listMessages(const std::string& folderDir, bool withTimes);
+// What a look at one message file found.
+enum class FileState {
+    Message, // a regular file (or a link to one); its mtime is filled in
+    NotMessage, // a folder, FIFO, device, dangling or looping link
+    Vanished, // nothing of that name any more (renamed or removed meanwhile)
+    Unreadable, // the folder refused the look (no permission to search it)
+};
+FileState lookAtFile(const std::string& folderDir, MessageFile& file);
 
-// Fills in the mtime of each file, leaving out those that vanished meanwhile.
-void addTimes(const std::string& folderDir, std::vector<MessageFile>& files);
+// The message at its last-seen name, or at the name that a change of the
+// seen flag or a client's move from new/ into cur/ gives it, with its mtime;
+// one stat() per name tried. Empty when it is at none of them.
+std::optional<MessageFile> lookAround(const std::string& folderDir, const MessageFile& lastSeen);
 
-// The message whose unique name is given, looked for in cur/ then new/.
-std::optional<MessageFile> locateMessage(const std::string& folderDir, std::string_view uniqueName);
+// One of cur/ and new/, read at once: the entries that are messages
+// (regular files by their directory entry; links and entries of unknown type
+// after a look at them) and those that vanished while being looked at.
+// Empty when the directory exists but cannot be read whole; no entries when
+// it does not exist.
+struct SubfolderListing {
+    std::vector<MessageFile> files;
+    std::vector<MessageFile> vanished;
+    bool atOnce = true; // see WholeDirectory::atOnce
+};
+std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, const char* subdir);
+
+// Every message of the folder (a directory holding cur/ and new/), each
+// unique name once; mtimes are not filled in. Empty when the folder, its cur/
+// or its new/ cannot be read whole: a failure, never an empty folder.
+std::optional<std::vector<MessageFile>> listMessages(const std::string& folderDir);
+
+// Fills in the mtime of each file (files of one folder, each unique name
+// once). A file renamed meanwhile is looked up again by its unique name and
+// kept under its current name; one gone from the folder, or no longer a
+// regular file, is left out. False when the folder cannot be read any more.
+bool addTimes(const std::string& folderDir, std::vector<MessageFile>& files);
+
+// True when the folder is a directory whose cur/ and new/ can be opened for
+// listing (either may be missing).
+bool canListMessages(const std::string& folderDir);
 
 // The mtime of a file; empty when it does not exist.
 std::optional<std::int64_t> fileMtime(const std::string& path);

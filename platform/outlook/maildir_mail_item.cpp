@@ -4,6 +4,7 @@
 
 #include "platform/core/ole_date.h"
 #include "platform/outlook/maildir_flags.h"
+#include "platform/outlook/maildir_locate.h"
 #include "platform/outlook/maildir_move.h"
 
 namespace kvn::outlook {
@@ -199,12 +200,10 @@ private:
     // its unique name. Called with fileMutex_ held.
     bool locate()
     {
-        if (fileMtime(pathOf(file_)))
-            return true;
-        auto found = locateMessage(folder_->directory(), unique_);
-        if (!found)
+        auto found = findMessageFile(folder_->directory(), unique_, &file_);
+        if (found.status != LocateStatus::Found)
             return false;
-        file_ = std::move(*found);
+        file_ = std::move(found.file);
         return true;
     }
 

@@ -5,8 +5,8 @@
 #include "platform/core/utf8_text.h"
 #include "platform/outlook/maildir_move.h"
 #include "platform/outlook/maildir_names.h"
+#include "platform/outlook/whole_directory.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,7 +25,63 @@ bool isFolder(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// A mail folder is known by its cur/ directory, so that two names for one
+// folder (a link ".X -> ." or ".X -> .Y", or a cur/ linked to another's) show
+// it once.
+struct FolderIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FolderIdentity&) const = default;
+};
+
+std::optional<FolderIdentity> identityOf(const std::string& folderDir)
+{
+    struct stat info { };
+    if (stat((folderDir + "/cur").c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return FolderIdentity{info.st_dev, info.st_ino};
+}
+
+bool isLink(const std::string& root, const DirectoryEntry& entry)
+{
+    if (entry.type != DirectoryEntry::Type::Unknown)
+        return entry.type == DirectoryEntry::Type::Symlink;
+    struct stat info { };
+    return lstat((root + "/" + entry.name).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 } // namespace
+
+std::vector<std::string> mailFolderDirectories(const std::string& root)
+{
+    std::vector<std::string> folders;
+    auto directory = readWholeDirectory(root);
+    auto rootIdentity = identityOf(root);
+    if (!directory)
+        return folders;
+    std::vector<FolderIdentity> seen;
+    if (rootIdentity)
+        seen.push_back(*rootIdentity);
+    // Real directories first, then links in name order: a link never hides
+    // the folder it points to.
+    std::vector<std::pair<bool, const DirectoryEntry*>> ordered;
+    for (const auto& entry : directory->entries) {
+        using Type = DirectoryEntry::Type;
+        bool mayBeFolder = entry.type == Type::Directory || entry.type == Type::Symlink || entry.type == Type::Unknown;
+        if (mayBeFolder && !folderPathOfDirectory(entry.name).empty())
+            ordered.emplace_back(isLink(root, entry), &entry);
+    }
+    std::sort(ordered.begin(), ordered.end(),
+        [](const auto& a, const auto& b) { return a.first != b.first ? !a.first : a.second->name < b.second->name; });
+    for (const auto& [link, entry] : ordered) {
+        auto identity = identityOf(root + "/" + entry->name);
+        if (!identity || std::find(seen.begin(), seen.end(), *identity) != seen.end())
+            continue;
+        seen.push_back(*identity);
+        folders.push_back(entry->name);
+    }
+    return folders;
+}
 
 std::shared_ptr<MessageCache> CacheRegistry::track()
 {
@@ -85,39 +141,22 @@ bool MaildirStore::ensureMaildir(const std::vector<std::string>& path)
 void MaildirStore::finishInterruptedMoves() const
 {
     kvn::outlook::finishInterruptedMoves(config_.root);
-    DIR* dir = opendir(config_.root.c_str());
-    if (!dir)
-        return;
-    std::vector<std::string> folders;
-    while (const dirent* entry = readdir(dir)) {
-        if (!folderPathOfDirectory(entry->d_name).empty())
-            folders.push_back(config_.root + "/" + entry->d_name);
-    }
-    closedir(dir);
-    for (const auto& folder : folders)
-        kvn::outlook::finishInterruptedMoves(folder);
+    for (const auto& name : mailFolderDirectories(config_.root))
+        kvn::outlook::finishInterruptedMoves(config_.root + "/" + name);
 }
 
 std::vector<std::string> MaildirStore::childNames(const std::vector<std::string>& path) const
 {
+    // Only Maildir folders count: other dot-folders of the root (an indexer's
+    // database, say) are not mail. A missing level above a Maildir folder
+    // (".A.B" without ".A") still shows as A.
     std::vector<std::string> names;
-    DIR* dir = opendir(config_.root.c_str());
-    if (!dir)
-        return names;
-    while (const dirent* entry = readdir(dir)) {
-        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
-            continue;
-        auto folderPath = folderPathOfDirectory(entry->d_name);
+    for (const auto& directory : mailFolderDirectories(config_.root)) {
+        auto folderPath = folderPathOfDirectory(directory);
         if (folderPath.size() <= path.size() || !std::equal(path.begin(), path.end(), folderPath.begin()))
-            continue;
-        // Only Maildir folders count: other dot-folders of the root (an
-        // indexer's database, say) are not mail. A missing level above a
-        // Maildir folder (".A.B" without ".A") still shows as A.
-        if (!isFolder(config_.root + "/" + entry->d_name + "/cur"))
             continue;
         names.push_back(folderPath[path.size()]);
     }
-    closedir(dir);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         int order = compareIgnoringCase(a, b);
         return order != 0 ? order < 0 : a < b;

@@ -108,17 +108,25 @@ using ContactItemPtr = std::shared_ptr<ContactItem>;
 class Items {
 public:
     virtual ~Items() = default;
-    virtual std::size_t count() = 0;
-    // A walk over the items present when getFirst() is called; getNext() skips
-    // items that are gone meanwhile and never gives an item twice.
+    // How many items there are; empty when the folder cannot be read whole
+    // (an unreadable cur/ or new/), which is never taken for zero.
+    virtual std::optional<std::size_t> count() = 0;
+    // A walk over the items present when getFirst() is called, each given
+    // once, also while other programs rename their files (flag changes);
+    // getNext() skips items that are gone meanwhile or no longer match the
+    // collection's filter. getFirst() gives nullptr both for no items and for
+    // a folder that cannot be read: count() tells the two apart.
     virtual ItemPtr getFirst() = 0;
     virtual ItemPtr getNext() = 0;
     // Takes every match at the time of the call and gives the first. An empty
     // optional: the call failed (a filter not understood, an unreadable
     // folder); a nullptr: nothing matches.
     virtual std::optional<ItemPtr> find(std::string_view filter) = 0;
-    // The next match of the last find() that still exists; nullptr when none
-    // is left. Moving or marking the items found does not disturb the walk.
+    // The next match of the last find() that still exists and still matches
+    // the filter as the item is now (an e-mail another program marked read
+    // meanwhile is no longer "[UnRead]=true"); nullptr when none is left. Each
+    // match is given once; moving or marking the items found does not disturb
+    // the walk.
     virtual ItemPtr findNext() = 0;
     // The matching items as their own collection; nullptr when the filter is
     // not understood or the folder cannot be read.

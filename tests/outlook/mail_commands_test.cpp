@@ -165,5 +165,22 @@ TEST_F(MailCommands, ContactsAreListedAndAFilterNamesItsForms)
         << badFilter.err;
 }
 
+TEST_F(MailCommands, AFolderThatCannotBeListedIsReportedNotShownEmpty)
+{
+    ASSERT_EQ(kvnctl("P7", {"profile", "add-store", "Mailbox", root}).status, exitSuccess);
+    std::filesystem::remove_all(root + "/.Archive/new");
+    writeWholeFile(root + "/.Archive/new", "not a folder");
+    auto folders = kvnctl("P7", {"mail", "folders", "--json"});
+    EXPECT_EQ(folders.status, exitFileError);
+    EXPECT_NE(folders.err.find("cannot read the folder Mailbox/Archive"), std::string::npos) << folders.err;
+    EXPECT_NE(folders.out.find("\"Messages\": 2"), std::string::npos) << "the Inbox is still shown: " << folders.out;
+    for (std::vector<std::string> list : {std::vector<std::string>{"mail", "list", "Archive"},
+             std::vector<std::string>{"mail", "list", "Archive", "--filter", "[UnRead]=true"}}) {
+        auto listed = kvnctl("P7", list);
+        EXPECT_EQ(listed.status, exitFileError);
+        EXPECT_NE(listed.err.find("cannot read the folder Archive"), std::string::npos) << listed.err;
+    }
+}
+
 } // namespace
 } // namespace kvn::kvnctl

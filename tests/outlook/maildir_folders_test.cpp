@@ -2,8 +2,11 @@
 #include "platform/outlook/maildir_store.h"
 
 #include "tests/outlook/maildir_fixture.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace kvn::outlook {
 namespace {
@@ -179,6 +182,81 @@ TEST_F(MaildirFolders, CdoSessionNamesTheProfile)
     open({storeAt(root)});
     EXPECT_EQ(app->createCdoSession()->profileName(), "Work");
     EXPECT_EQ(openMaildirApplication({}, "")->createCdoSession()->profileName(), "Default");
+}
+
+TEST_F(MaildirFolders, LinkedFoldersAreShownOnceAndNeverAsASecondInbox)
+{
+    makeMaildir(root + "/.Archive");
+    makeMaildir(temp / "elsewhere");
+    std::filesystem::create_directory_symlink(".", root + "/.Again"); // the root once more
+    std::filesystem::create_directory_symlink(".Archive", root + "/.Aarchive"); // a second name
+    std::filesystem::create_directory_symlink(".Loop", root + "/.Loop"); // a link to itself
+    std::filesystem::create_directory_symlink("missing", root + "/.Dangling");
+    std::filesystem::create_directory_symlink(temp / "elsewhere", root + "/.Far"); // a folder on another disk
+    auto ns = open({storeAt(root)});
+    auto top = ns->folders()->getFirst();
+    EXPECT_EQ(folderNames(top->folders()), (std::vector<std::string>{"Inbox", "Archive", "Far", "Contacts"}));
+    EXPECT_EQ(top->folders()->item("Again"), nullptr);
+}
+
+// Folders whose cur/ or new/ cannot be listed whole: every call that needs
+// the listing fails, so that no caller takes the folder for an empty one.
+TEST_F(MaildirFolders, AFolderThatCannotBeListedFailsInsteadOfLookingEmpty)
+{
+    putMessage(root, "new", "unread", 1700000000, messageText("unread"));
+    putMessage(root, "cur", "read:2,S", 1700000000, messageText("read"));
+    makeMaildir(root + "/.Broken");
+    std::filesystem::remove(root + "/.Broken/new");
+    writeWholeFile(root + "/.Broken/new", "not a folder");
+    auto ns = open({storeAt(root)});
+    auto brokenFolder = ns->folders()->getFirst()->folders()->item("Broken");
+    ASSERT_TRUE(brokenFolder);
+    auto broken = brokenFolder->items();
+    EXPECT_EQ(broken->count(), std::nullopt);
+    EXPECT_EQ(broken->find("[UnRead]=true"), std::nullopt);
+    EXPECT_EQ(broken->restrict("[UnRead]=true"), nullptr);
+    EXPECT_EQ(broken->getFirst(), nullptr);
+
+    // cur/ unreadable to its user (root reads anything): new/ holds unread mail.
+    handOver(temp.path());
+    std::filesystem::permissions(root + "/cur", std::filesystem::perms::none);
+    auto run = runUnprivileged([&] {
+        auto inbox = openMaildirApplication({storeAt(root)}, "")->getNamespace("MAPI")->getDefaultFolder(olFolderInbox);
+        auto items = inbox->items();
+        auto count = items->count();
+        auto found = items->find("[UnRead]=true");
+        return std::string(count ? "counted " + std::to_string(*count) : "no count") + (found ? ", found" : ", no find")
+            + (items->restrict("[UnRead]=true") ? ", restricted" : ", no restrict");
+    });
+    ASSERT_TRUE(run.ran) << run.failure;
+    EXPECT_EQ(run.output, "no count, no find, no restrict");
+    std::filesystem::permissions(root + "/cur", std::filesystem::perms::owner_all);
+    EXPECT_EQ(ns->getDefaultFolder(olFolderInbox)->items()->count(), 2u);
+}
+
+// Only regular files (or links to them) in cur/ and new/ are messages.
+TEST_F(MaildirFolders, EntriesThatAreNoRegularFilesAreNoMessages)
+{
+    putMessage(root, "cur", "real:2,", 1700000000, messageText("real"));
+    putMessage(temp.path(), ".", "outside", 1700000000, messageText("linked"));
+    std::filesystem::create_symlink(temp / "outside", root + "/cur/linked:2,");
+    std::filesystem::create_symlink(temp / "missing", root + "/cur/dangling:2,");
+    std::filesystem::create_symlink("looping:2,", root + "/cur/looping:2,");
+    std::filesystem::create_directory_symlink(root + "/tmp", root + "/new/folder-link");
+    std::filesystem::create_directory(root + "/new/folder");
+    ASSERT_EQ(mkfifo((root + "/new/fifo").c_str(), 0600), 0);
+    auto items = open({storeAt(root)})->folders()->getFirst()->folders()->item("Inbox")->items();
+    EXPECT_EQ(items->count(), 2u);
+    std::set<std::string> walked;
+    for (auto item = items->getFirst(); item; item = items->getNext())
+        walked.insert(item->asMailItem()->entryId());
+    EXPECT_EQ(walked, (std::set<std::string>{"linked", "real"}));
+    std::set<std::string> found;
+    auto first = items->find("[ReceivedTime]>='Jan 01 2020 12:00 AM'");
+    ASSERT_TRUE(first);
+    for (auto item = *first; item; item = items->findNext())
+        found.insert(item->asMailItem()->entryId());
+    EXPECT_EQ(found, walked);
 }
 
 } // namespace

@@ -103,24 +103,35 @@ TEST_F(MaildirItems, MovingAndMarkingTheFoundMailNeverDisturbsTheWalk)
     EXPECT_EQ(archive->items()->count(), 34u);
 }
 
-TEST_F(MaildirItems, FindNextSkipsMailGoneMeanwhileAndFollowsRenamedMail)
+TEST_F(MaildirItems, FindNextFollowsRenamedMailAndTestsTheFilterAsTheMailIsNow)
 {
-    putMessage(root, "new", "a", jan5, messageText("a"));
-    putMessage(root, "new", "b", jan5 + 1, messageText("b"));
-    putMessage(root, "new", "c", jan5 + 2, messageText("c"));
+    for (const char* name : {"a", "b", "c", "d"})
+        putMessage(root, "new", name, jan5, messageText(name));
     auto items = inbox->items();
     auto first = items->find("[UnRead]=true");
     ASSERT_TRUE(first && *first);
-    // Another client deletes b and moves c from new/ to cur/ marking it read.
+    EXPECT_EQ((*first)->asMailItem()->entryId(), "a");
+    // Another client deletes b, takes c into cur/ still unread, and marks d read.
     std::remove((root + "/new/b").c_str());
-    std::rename((root + "/new/c").c_str(), (root + "/cur/c:2,S").c_str());
+    std::rename((root + "/new/c").c_str(), (root + "/cur/c:2,").c_str());
+    std::rename((root + "/new/d").c_str(), (root + "/cur/d:2,S").c_str());
     auto next = items->findNext();
     ASSERT_TRUE(next);
     auto c = next->asMailItem();
     EXPECT_EQ(c->entryId(), "c");
-    EXPECT_EQ(c->unRead(), false);
+    EXPECT_EQ(c->unRead(), true);
     EXPECT_EQ(c->subject(), "c");
-    EXPECT_EQ(items->findNext(), nullptr);
+    EXPECT_EQ(items->findNext(), nullptr) << "d is read now";
+
+    // A restricted collection's walk tests its filter as the mail is now too.
+    auto unread = items->restrict("[UnRead]=true");
+    ASSERT_TRUE(unread);
+    EXPECT_EQ(unread->count(), 2u);
+    auto walked = unread->getFirst();
+    ASSERT_TRUE(walked);
+    EXPECT_EQ(walked->asMailItem()->entryId(), "a");
+    std::rename((root + "/cur/c:2,").c_str(), (root + "/cur/c:2,S").c_str());
+    EXPECT_EQ(unread->getNext(), nullptr) << "c is read now";
 }
 
 TEST_F(MaildirItems, UnReadIsTheSeenFlagAndSettingItKeepsOtherFlags)

@@ -8,10 +8,21 @@
 
 namespace kvn::testing {
 
-TempFolder::TempFolder()
+namespace {
+
+std::string temporaryBase()
 {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/kvn-test-XXXXXX";
+    return base != nullptr && base[0] != '\0' ? base : "/tmp";
+}
+
+} // namespace
+
+TempFolder::TempFolder() : TempFolder(temporaryBase()) { }
+
+TempFolder::TempFolder(const std::string& base)
+{
+    std::string pattern = base + "/kvn-test-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary folder");
     path_ = pattern;

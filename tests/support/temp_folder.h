@@ -1,4 +1,4 @@
-// A fresh private folder under $TMPDIR for one test, removed with everything
+// A fresh private folder under $TMPDIR (or a given folder) for one test, removed with everything
 // in it when the test ends.
 #pragma once
 
@@ -9,6 +9,8 @@ namespace kvn::testing {
 class TempFolder {
 public:
     TempFolder();
+    // Under the given folder instead, e.g. to test on a chosen file system.
+    explicit TempFolder(const std::string& base);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -126,19 +126,34 @@ int listFolders(CommandContext& context)
     if (!ns || ns->folders()->count() == 0)
         return context.nothingToChange(
             "the profile " + context.options.profile + " has no mail store (kvnctl profile add-store)");
+    std::vector<std::string> unreadable;
     printer->beginTable(folderColumns, {"folder", "folders"});
     for (const auto& folder : allMailFolders(ns)) {
         auto items = folder->items();
         auto unread = items ? items->restrict("[UnRead]=true") : nullptr;
+        auto messages = items ? items->count() : std::nullopt;
+        auto unreadMessages = unread ? unread->count() : std::nullopt;
         printer->beginMap();
         printer->field("Folder", pathOfFolder(folder));
-        printer->field("Messages", static_cast<std::int64_t>(items ? items->count() : 0));
-        printer->field("Unread", static_cast<std::int64_t>(unread ? unread->count() : 0));
+        if (messages && unreadMessages) {
+            printer->field("Messages", static_cast<std::int64_t>(*messages));
+            printer->field("Unread", static_cast<std::int64_t>(*unreadMessages));
+        } else {
+            // The counts are unknown, not zero.
+            printer->key("Messages");
+            printer->null();
+            printer->key("Unread");
+            printer->null();
+            printer->field("Error", "cannot be read");
+            unreadable.push_back(pathOfFolder(folder));
+        }
         printer->endMap();
     }
     printer->endTable();
     printer->finish();
-    return exitSuccess;
+    for (const auto& path : unreadable)
+        context.fail("cannot read the folder " + path);
+    return unreadable.empty() ? exitSuccess : exitFileError;
 }
 
 int listMail(CommandContext& context)
@@ -155,7 +170,7 @@ int listMail(CommandContext& context)
     if (!folder)
         return context.nothingToChange("no such folder: " + path + " (kvnctl mail folders lists them)");
     auto items = folder->items();
-    if (!items)
+    if (!items || !items->count())
         return context.fail("cannot read the folder " + path);
     if (folder->defaultItemType() == olContactItem) {
         if (filter)
@@ -165,6 +180,8 @@ int listMail(CommandContext& context)
     ItemPtr item;
     if (filter) {
         auto first = items->find(*filter);
+        if (!first && !items->count())
+            return context.fail("cannot read the folder " + path);
         if (!first)
             return context.fail("cannot read the folder " + path);
         item = *first;
