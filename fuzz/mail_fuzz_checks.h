@@ -54,9 +54,9 @@ inline ScannedHeaders scanInPieces(std::string_view message, std::uint32_t seed,
 inline bool sameScan(const ScannedHeaders& a, const ScannedHeaders& b)
 {
     return a.subject == b.subject && a.from == b.from && a.sender == b.sender && a.returnPath == b.returnPath
-        && a.to == b.to && a.cc == b.cc && a.transportHeaders == b.transportHeaders && a.complete == b.complete
-        && a.bodyOffset == b.bodyOffset && a.scannedBytes == b.scannedBytes && a.cuts.subject == b.cuts.subject
-        && a.cuts.sender == b.cuts.sender && a.cuts.recipients == b.cuts.recipients
+        && a.to == b.to && a.cc == b.cc && a.transportHeaders == b.transportHeaders && a.mimeHeaders == b.mimeHeaders
+        && a.complete == b.complete && a.bodyOffset == b.bodyOffset && a.scannedBytes == b.scannedBytes
+        && a.cuts.subject == b.cuts.subject && a.cuts.sender == b.cuts.sender && a.cuts.recipients == b.cuts.recipients
         && a.cuts.transportHeaders == b.cuts.transportHeaders && a.cuts.block == b.cuts.block;
 }
 
@@ -79,6 +79,8 @@ inline std::string checkScanCaps(
         return "transport headers over their cap";
     if (scanned.transportHeaders.find('\0') != std::string::npos)
         return "NUL in the transport headers";
+    if (scanned.mimeHeaders.size() > limits.mimeBytes || scanned.mimeHeaders.find('\0') != std::string::npos)
+        return "MIME fields over their cap, or with NUL";
     if (scanned.scannedBytes > limits.blockBytes + 2 || scanned.scannedBytes > message.size())
         return "scanned past the block's cap or the message";
     if (scanned.complete && (scanned.bodyOffset == 0 || message[scanned.bodyOffset - 1] != '\n'))
@@ -133,6 +135,7 @@ inline HeaderScanLimits smallLimits()
         .transportFieldBytes = 50,
         .transportReceivedBytes = 300,
         .transportOtherBytes = 500,
+        .mimeBytes = 80,
         .blockBytes = 4000};
 }
 

@@ -35,15 +35,12 @@ int openMessageFile(const std::string& path)
     return fd;
 }
 
-std::optional<ScannedHeaders> readHeaderBlock(const std::string& path, const HeaderScanLimits& limits)
+std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits)
 {
-    FileDescriptor file(openMessageFile(path));
-    if (file.get() < 0)
-        return std::nullopt;
     HeaderScanner scanner(limits);
     std::string piece(readPieceBytes, '\0');
     for (;;) {
-        const ssize_t got = ::read(file.get(), piece.data(), piece.size());
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -52,6 +49,14 @@ std::optional<ScannedHeaders> readHeaderBlock(const std::string& path, const Hea
             break;
     }
     return scanner.finish();
+}
+
+std::optional<ScannedHeaders> readHeaderBlock(const std::string& path, const HeaderScanLimits& limits)
+{
+    FileDescriptor file(openMessageFile(path));
+    if (file.get() < 0)
+        return std::nullopt;
+    return scanHeaderFile(file.get(), limits);
 }
 
 } // namespace kvn::outlook::detail

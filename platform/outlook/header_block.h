@@ -12,6 +12,11 @@ namespace kvn::outlook::detail {
 // device), or -1 when the path is missing, unreadable or not a regular file.
 int openMessageFile(const std::string& path);
 
+// The header block of the file open as `fd`, scanned from the file's current
+// offset in pieces as it is read (see readHeaderBlock). The descriptor is
+// left where the reading stopped. Empty when a read fails.
+std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits = {});
+
 // The header block of a message file, scanned in pieces as it is read: the
 // file is read up to the empty line that ends the block, the end of the file
 // or limits.blockBytes, whichever comes first, and never further than one

@@ -50,6 +50,7 @@ void trimCutList(std::string& list)
 HeaderScanner::HeaderScanner(const HeaderScanLimits& limits)
     : limits_(limits),
       recipientRoom_(limits.recipientBytes),
+      mimeRoom_(limits.mimeBytes),
       receivedRoom_(limits.transportReceivedBytes),
       otherRoom_(limits.transportOtherBytes)
 {
@@ -146,6 +147,10 @@ HeaderScanner::FieldKind HeaderScanner::kindOf(std::string_view name)
         {"To", FieldKind::To},
         {"Cc", FieldKind::Cc},
         {"Received", FieldKind::Received},
+        {"Content-Type", FieldKind::Mime},
+        {"Content-Transfer-Encoding", FieldKind::Mime},
+        {"Content-Disposition", FieldKind::Mime},
+        {"MIME-Version", FieldKind::Mime},
     };
     for (const auto& [wanted, kind] : known) {
         if (equalsIgnoringCase(name, wanted))
@@ -219,6 +224,7 @@ void HeaderScanner::startField(FieldKind kind)
         keepJoined(result_.cc);
         break;
     case FieldKind::Received:
+    case FieldKind::Mime:
     case FieldKind::Other:
     case FieldKind::None:
         break;
@@ -308,6 +314,8 @@ void HeaderScanner::toTransport(std::string_view bytes)
 {
     if (bytes.empty())
         return;
+    if (kind_ == FieldKind::Mime)
+        toMime(bytes);
     const std::size_t kept = std::min(bytes.size(), transportRoom_);
     fieldOmitted_ += bytes.size() - kept;
     if (kept == 0)
@@ -318,6 +326,21 @@ void HeaderScanner::toTransport(std::string_view bytes)
     transport.append(bytes.substr(0, kept));
     std::replace(transport.begin() + static_cast<std::ptrdiff_t>(from), transport.end(), '\0', ' ');
     transportRoom_ -= kept;
+}
+
+void HeaderScanner::toMime(std::string_view bytes)
+{
+    std::string& mime = result_.mimeHeaders;
+    // Room for the line end that ends a cut field.
+    const std::size_t kept = std::min(bytes.size(), mimeRoom_ > 2 ? mimeRoom_ - 2 : 0);
+    const std::size_t from = mime.size();
+    mime.append(bytes.substr(0, kept));
+    std::replace(mime.begin() + static_cast<std::ptrdiff_t>(from), mime.end(), '\0', ' ');
+    mimeRoom_ -= kept;
+    if (kept < bytes.size() && !mime.empty() && !mime.ends_with('\n')) {
+        mime += '\n';
+        mimeRoom_ = 0;
+    }
 }
 
 void HeaderScanner::flushMarker()

@@ -30,6 +30,9 @@ struct HeaderScanLimits {
     // Transport headers: all Received fields together, and all others.
     std::size_t transportReceivedBytes = 256 * 1024;
     std::size_t transportOtherBytes = 768 * 1024;
+    // Content-Type, Content-Transfer-Encoding, Content-Disposition and
+    // MIME-Version: all their lines together, for the body reader.
+    std::size_t mimeBytes = 64 * 1024;
     // Header bytes looked at at most. A block that goes on past this (a
     // sparse file of zeros, say) ends here: what follows is not seen.
     std::size_t blockBytes = 64 * 1024 * 1024;
@@ -59,6 +62,9 @@ struct ScannedHeaders {
     // (Received, or any other) has room, and each place where bytes were cut
     // or left out gets an omittedMarkerName line.
     std::string transportHeaders;
+    // The lines of the MIME fields that say how the body is built, as in the
+    // block (NUL bytes made spaces), cut to limits.mimeBytes together.
+    std::string mimeHeaders;
     HeaderCuts cuts;
     // True when the empty line that ends the block was seen; then bodyOffset
     // is the offset of the body's first byte.
@@ -85,7 +91,7 @@ public:
     ScannedHeaders finish();
 
 private:
-    enum class FieldKind { None, Subject, From, Sender, ReturnPath, To, Cc, Received, Other };
+    enum class FieldKind { None, Subject, From, Sender, ReturnPath, To, Cc, Received, Mime, Other };
     enum class LineState { Start, CrAtStart, Name, Content };
 
     static FieldKind kindOf(std::string_view name);
@@ -99,6 +105,7 @@ private:
     void toValue(std::string_view bytes);
     void appendValue(std::string_view bytes);
     void toTransport(std::string_view bytes);
+    void toMime(std::string_view bytes);
     void lineEnd();
     void flushMarker();
 
@@ -120,6 +127,7 @@ private:
     std::size_t transportRoom_ = 0; // what this field may still add
     std::size_t fieldStart_ = 0; // where the field's transport text starts
     std::size_t fieldOmitted_ = 0;
+    std::size_t mimeRoom_;
     std::size_t receivedRoom_;
     std::size_t otherRoom_;
     std::size_t markerOmitted_ = 0; // bytes left out since the last kept piece

@@ -57,7 +57,10 @@ std::optional<MessageHeaders> readMessageHeaders(const std::string& path);
 // An attached message (message/rfc822) is one attachment, named by its file
 // name or else by its subject + ".eml"; its own parts are not listed. Bodies
 // longer than 8 MiB are cut there, at most 4096 names are listed, and MIME
-// nesting deeper than 32 levels is not descended into.
+// nesting deeper than 32 levels is not descended into. The header block is
+// read as readMessageHeaders reads it (a block over 64 MiB, or one without
+// its empty line, leaves no body to read), and at most 128 MiB of the body
+// are looked at.
 struct MessageContent {
     std::string htmlBody;
     std::string textBody;

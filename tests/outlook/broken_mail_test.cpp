@@ -135,6 +135,27 @@ TEST(BrokenMail, FiftyMegabyteAttachmentIsNamedWithoutBeingRead)
     EXPECT_EQ(content.attachmentNames, (std::vector<std::string>{"disk.img", "after.txt"}));
 }
 
+TEST(BrokenMail, BodiesBehindAHugeHeaderBlockAreReadInBoundedMemory)
+{
+    testing::TempFolder folder;
+    testing::writeWholeFile(folder / "junk",
+        "X-Junk: " + std::string(1100 * 1000, 'j')
+            + "\r\nFrom: a@example.com\r\nContent-Type: multipart/mixed;\r\n boundary=\"b\"\r\n\r\n--b\r\n"
+              "Content-Type: text/plain\r\n\r\nhello\r\n--b\r\nContent-Type: application/pdf; name=\"a.pdf\"\r\n\r\n"
+              "xx\r\n--b--\r\n");
+    const MessageContent junk = *readMessageContent(folder / "junk");
+    EXPECT_EQ(junk.textBody, "hello");
+    EXPECT_EQ(junk.attachmentNames, std::vector<std::string>{"a.pdf"});
+
+    // A gigabyte of header (a sparse file) has no body the scan could find.
+    testing::writeWholeFile(folder / "sparse", "Subject: zeros follow\r\nX-Zeros: ");
+    ASSERT_EQ(::truncate((folder / "sparse").c_str(), 1024L * 1024 * 1024), 0);
+    const std::optional<MessageContent> sparse = readMessageContent(folder / "sparse");
+    ASSERT_TRUE(sparse.has_value());
+    EXPECT_EQ(sparse->textBody, "");
+    EXPECT_TRUE(sparse->attachmentNames.empty());
+}
+
 TEST(BrokenMail, EndlessNestingIsCappedAndAnswers)
 {
     testing::TempFolder folder;
