@@ -3,10 +3,12 @@
 // those are handed to GMime (to decode encoded words and parse address
 // lists): building a whole GMime message of every Received and DKIM line
 // would cost several times as much.
+#include "platform/outlook/address_split.h"
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/message_parse.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace kvn::outlook {
@@ -39,18 +41,18 @@ void appendMailboxes(InternetAddressList* list, std::vector<MailAddress>& out, i
     }
 }
 
-std::optional<MailAddress> firstMailbox(InternetAddressList* list)
+// The mailboxes of an address list, each address parsed by GMime on its own
+// (see address_split.h); stops after `wanted` mailboxes.
+std::vector<MailAddress> mailboxesOf(const std::string& list, std::size_t wanted = SIZE_MAX)
 {
     std::vector<MailAddress> mailboxes;
-    appendMailboxes(list, mailboxes);
-    if (mailboxes.empty())
-        return std::nullopt;
-    return mailboxes.front();
-}
-
-GRef<InternetAddressList> parseAddresses(const std::string& value)
-{
-    return GRef<InternetAddressList>(internet_address_list_parse(parserOptions(), value.c_str()));
+    for (const std::string& address : splitAddressList(list)) {
+        if (mailboxes.size() >= wanted)
+            break;
+        GRef<InternetAddressList> parsed(internet_address_list_parse(parserOptions(), address.c_str()));
+        appendMailboxes(parsed.get(), mailboxes);
+    }
+    return mailboxes;
 }
 
 std::string decodedText(const std::string& value)
@@ -66,8 +68,8 @@ MailAddress senderOf(const ScannedHeaders& fields)
     for (const std::optional<std::string>* field : {&fields.from, &fields.sender, &fields.returnPath}) {
         if (!*field)
             continue;
-        if (auto mailbox = firstMailbox(parseAddresses(**field).get()))
-            return *mailbox;
+        if (std::vector<MailAddress> mailboxes = mailboxesOf(**field, 1); !mailboxes.empty())
+            return mailboxes.front();
     }
     return {};
 }
@@ -81,8 +83,9 @@ MessageHeaders parseHeaderBlock(ScannedHeaders scanned)
     if (scanned.subject)
         headers.subject = decodedText(*scanned.subject);
     headers.sender = senderOf(scanned);
-    appendMailboxes(parseAddresses(scanned.to).get(), headers.recipients);
-    appendMailboxes(parseAddresses(scanned.cc).get(), headers.recipients);
+    headers.recipients = mailboxesOf(scanned.to);
+    for (MailAddress& mailbox : mailboxesOf(scanned.cc))
+        headers.recipients.push_back(std::move(mailbox));
     headers.transportHeaders = std::move(scanned.transportHeaders);
     headers.cuts = scanned.cuts;
     return headers;
