@@ -1,10 +1,14 @@
-// Header questions (what a folder listing needs of every message), a full
-// parse of bodies and attachments, and a folder of vCards.
+// Header questions (what a folder listing needs of every message), the
+// header scan on an ordinary and on a hostile header block, a full parse of
+// bodies and attachments, and a folder of vCards.
+#include "platform/outlook/header_scan.h"
 #include "platform/outlook/message_file.h"
 #include "platform/outlook/vcard.h"
+#include "tests/outlook/hostile_mail.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,40 +43,82 @@ std::string typicalMessage()
     return message + "--b--\r\n";
 }
 
+// One file of `message`, reached under `names` directory entries (hard
+// links), made once per process: the header benchmark cycles through many
+// names, as a folder listing would, without writing hundreds of megabytes of
+// identical set-up.
 class MessageFolder {
 public:
-    explicit MessageFolder(int count)
+    MessageFolder(const std::string& message, int names)
     {
         char pattern[] = "/tmp/kvn-bench-XXXXXX";
         path_ = ::mkdtemp(pattern);
-        const std::string message = typicalMessage();
-        for (int i = 0; i < count; ++i)
-            std::ofstream(file(i), std::ios::binary) << message;
+        std::ofstream(file(0), std::ios::binary) << message;
+        for (int i = 1; i < names; ++i)
+            std::filesystem::create_hard_link(file(0), file(i));
+        names_ = names;
     }
     ~MessageFolder() { std::filesystem::remove_all(path_); }
     std::string file(int i) const { return path_ + "/" + std::to_string(i) + ".M1P1.bench:2,"; }
+    int names() const { return names_; }
 
 private:
     std::string path_;
+    int names_ = 0;
 };
 
-void BM_ReadMessageHeaders(benchmark::State& state)
+const MessageFolder& typicalFolder()
 {
-    const int count = 1000;
-    MessageFolder folder(count);
+    static const MessageFolder folder(typicalMessage(), 1000);
+    return folder;
+}
+
+const MessageFolder& junkFolder()
+{
+    static const MessageFolder folder(kvn::testing::junkFirstHeaderMessage(), 1);
+    return folder;
+}
+
+void readHeadersOf(benchmark::State& state, const MessageFolder& folder)
+{
     int i = 0;
     for (auto _ : state) {
-        auto headers = kvn::outlook::readMessageHeaders(folder.file(i++ % count));
+        auto headers = kvn::outlook::readMessageHeaders(folder.file(i++ % folder.names()));
         benchmark::DoNotOptimize(headers->sender.name);
         benchmark::DoNotOptimize(headers->subject);
     }
     state.SetItemsProcessed(state.iterations());
 }
+
+void BM_ReadMessageHeaders(benchmark::State& state) { readHeadersOf(state, typicalFolder()); }
 BENCHMARK(BM_ReadMessageHeaders);
+
+// A first header field of 1.1 MB before the sender: the whole block is read.
+void BM_ReadMessageHeaders_JunkFirstHeader(benchmark::State& state) { readHeadersOf(state, junkFolder()); }
+BENCHMARK(BM_ReadMessageHeaders_JunkFirstHeader);
+
+// The header scan alone, on a message in memory.
+void scanHeadersOf(benchmark::State& state, const std::string& message)
+{
+    for (auto _ : state) {
+        auto scanned = kvn::outlook::detail::scanHeaders(message);
+        benchmark::DoNotOptimize(scanned.from);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(message.find("\r\n\r\n") + 4));
+}
+
+void BM_ScanHeaders_Typical(benchmark::State& state) { scanHeadersOf(state, typicalMessage()); }
+BENCHMARK(BM_ScanHeaders_Typical);
+
+void BM_ScanHeaders_JunkFirstHeader(benchmark::State& state)
+{
+    scanHeadersOf(state, kvn::testing::junkFirstHeaderMessage());
+}
+BENCHMARK(BM_ScanHeaders_JunkFirstHeader);
 
 void BM_ReadMessageContent(benchmark::State& state)
 {
-    MessageFolder folder(1);
+    const MessageFolder folder(typicalMessage(), 1);
     for (auto _ : state) {
         auto content = kvn::outlook::readMessageContent(folder.file(0));
         benchmark::DoNotOptimize(content->attachmentNames);

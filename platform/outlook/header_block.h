@@ -1,29 +1,26 @@
 // The header block of a message file, read without touching the body.
 #pragma once
 
-#include <cstddef>
+#include "platform/outlook/header_scan.h"
+
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace kvn::outlook::detail {
-
-// At most this many bytes of a header block are kept.
-inline constexpr std::size_t maxHeaderBlockBytes = 1024 * 1024;
-
-// The header lines of a message in memory: everything before the first empty
-// line (LF or CRLF), line ends kept, the empty line itself left out. Without an
-// empty line the whole text is the block. A block longer than
-// maxHeaderBlockBytes is cut after its last complete line within that limit.
-std::string_view headerBlockOf(std::string_view message);
 
 // A read-only descriptor of a regular file (never blocks on a FIFO or
 // device), or -1 when the path is missing, unreadable or not a regular file.
 int openMessageFile(const std::string& path);
 
-// The header block of a message file, reading only as much of the file as the
-// block needs (and never more than maxHeaderBlockBytes plus one read).
-// Empty when the file cannot be opened or read.
-std::optional<std::string> readHeaderBlock(const std::string& path);
+// The header block of the file open as `fd`, scanned from the file's current
+// offset in pieces as it is read (see readHeaderBlock). The descriptor is
+// left where the reading stopped. Empty when a read fails.
+std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits = {});
+
+// The header block of a message file, scanned in pieces as it is read: the
+// file is read up to the empty line that ends the block, the end of the file
+// or limits.blockBytes, whichever comes first, and never further than one
+// piece past it. Empty when the file cannot be opened or read.
+std::optional<ScannedHeaders> readHeaderBlock(const std::string& path, const HeaderScanLimits& limits = {});
 
 } // namespace kvn::outlook::detail

@@ -1,10 +1,16 @@
 // Bodies and attachment names of a message, parsed with GMime from the file
 // itself: parts stay in the file (GMime keeps offsets, not copies), and only
-// the chosen bodies are decoded, each up to a fixed size.
+// the chosen bodies are decoded, each up to a fixed size. GMime would hold a
+// whole header block in memory however large it is, so it is not given the
+// message's own header: the header scan reads that in bounded memory, and
+// GMime parses the few MIME fields it kept followed by the body, of which at
+// most maxBodyScanBytes are looked at.
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/html_text.h"
 #include "platform/outlook/message_parse.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -20,6 +26,9 @@ constexpr int maxMimeDepth = 32;
 constexpr std::size_t maxBodyBytes = 8 * 1024 * 1024;
 constexpr std::size_t maxAttachmentNames = 4096;
 constexpr std::size_t readChunkBytes = 64 * 1024;
+// Mail larger than this is not delivered by any provider; a file that goes on
+// (a sparse file of a gigabyte) is parsed this far and no further.
+constexpr std::size_t maxBodyScanBytes = 128 * 1024 * 1024;
 
 bool needsDecodingFilter(GMimeContentEncoding encoding)
 {
@@ -159,13 +168,30 @@ MessageContent parseStream(GMimeStream* stream)
     return collector.finish();
 }
 
+// The message GMime is given: the kept MIME fields, an empty line, the body.
+// A block without its empty line has no body, and nothing to parse.
+MessageContent parseScanned(const ScannedHeaders& scanned, GRef<GMimeStream> body)
+{
+    if (!scanned.complete || !body)
+        return {};
+    const std::string head = scanned.mimeHeaders + "\n";
+    GRef<GMimeStream> message(g_mime_stream_cat_new());
+    GRef<GMimeStream> headStream(g_mime_stream_mem_new_with_buffer(head.data(), head.size()));
+    g_mime_stream_cat_add_source(GMIME_STREAM_CAT(message.get()), headStream.get());
+    g_mime_stream_cat_add_source(GMIME_STREAM_CAT(message.get()), body.get());
+    return parseStream(message.get());
+}
+
 } // namespace
 
 MessageContent parseMessageContent(std::string_view message)
 {
     ensureGMime();
-    GRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(message.data(), message.size()));
-    return parseStream(stream.get());
+    const ScannedHeaders scanned = scanHeaders(message);
+    if (!scanned.complete)
+        return {};
+    const std::string_view body = message.substr(scanned.bodyOffset, maxBodyScanBytes);
+    return parseScanned(scanned, GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size())));
 }
 
 } // namespace detail
@@ -177,8 +203,17 @@ std::optional<MessageContent> readMessageContent(const std::string& path)
     if (fd < 0)
         return std::nullopt;
     // The stream owns the descriptor from here on.
-    detail::GRef<GMimeStream> stream(g_mime_stream_fs_new(fd));
-    return detail::parseStream(stream.get());
+    detail::GRef<GMimeStream> file(g_mime_stream_fs_new(fd));
+    const std::optional<detail::ScannedHeaders> scanned = detail::scanHeaderFile(fd);
+    struct stat status { };
+    if (!scanned || ::fstat(fd, &status) != 0)
+        return std::nullopt;
+    if (!scanned->complete)
+        return MessageContent{};
+    const auto start = static_cast<gint64>(scanned->bodyOffset);
+    const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
+    detail::GRef<GMimeStream> body(g_mime_stream_substream(file.get(), start, std::max(start, end)));
+    return detail::parseScanned(*scanned, std::move(body));
 }
 
 } // namespace kvn::outlook

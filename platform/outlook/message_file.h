@@ -16,16 +16,32 @@ struct MailAddress {
     std::string address;
 };
 
+// Which answers of a header block were cut to keep memory bounded. A field
+// cut short keeps its start; the fields after it are still read.
+struct HeaderCuts {
+    bool subject = false; // a Subject over 64 KiB
+    bool sender = false; // a From, Sender or Return-Path over 1 MiB
+    bool recipients = false; // To and Cc over 4 MiB together: the first recipients are kept
+    bool transportHeaders = false; // see MessageHeaders::transportHeaders
+    bool block = false; // a block over 64 MiB: nothing after that is seen
+};
+
 // What the header block of a message says. Only the header block is read:
-// the file up to its first empty line, at most 1 MiB of it (a longer block is
-// cut there). Text is UTF-8; bytes of unknown charsets are kept readable.
+// the file up to its first empty line (the whole file when it has none), in
+// one pass that keeps only the fields answered here, each under a cap, so
+// that a huge field hides nothing after it. Text is UTF-8; bytes of unknown
+// charsets are kept readable.
 struct MessageHeaders {
     std::string subject; // decoded (RFC 2047)
     MailAddress sender; // first mailbox of From; else Sender; else Return-Path
     std::vector<MailAddress> recipients; // To, then Cc; groups expanded
     // The raw header block, line ends as in the file, the empty line that ends
-    // it left out, NUL bytes made spaces.
+    // it left out, NUL bytes made spaces; at most about 1 MiB of it: every
+    // Received field is kept (up to 256 KiB of them), the other fields in file
+    // order while they fit in 768 KiB, each field cut to 16 KiB. Each place
+    // where bytes were cut or left out holds a line "X-KVN-Omitted: N bytes".
     std::string transportHeaders;
+    HeaderCuts cuts;
 };
 
 // Empty when the file cannot be opened or read (vanished, no permission).
@@ -41,7 +57,10 @@ std::optional<MessageHeaders> readMessageHeaders(const std::string& path);
 // An attached message (message/rfc822) is one attachment, named by its file
 // name or else by its subject + ".eml"; its own parts are not listed. Bodies
 // longer than 8 MiB are cut there, at most 4096 names are listed, and MIME
-// nesting deeper than 32 levels is not descended into.
+// nesting deeper than 32 levels is not descended into. The header block is
+// read as readMessageHeaders reads it (a block over 64 MiB, or one without
+// its empty line, leaves no body to read), and at most 128 MiB of the body
+// are looked at.
 struct MessageContent {
     std::string htmlBody;
     std::string textBody;

@@ -1,13 +1,14 @@
 // Subject, sender, recipients and transport headers of a message, from its
-// header block alone. Only the wanted fields are handed to GMime (to decode
-// encoded words and parse address lists): building a whole GMime message of
-// every Received and DKIM line would cost several times as much.
+// header block alone. The header scan keeps only the wanted fields, and only
+// those are handed to GMime (to decode encoded words and parse address
+// lists): building a whole GMime message of every Received and DKIM line
+// would cost several times as much.
+#include "platform/outlook/address_split.h"
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/message_parse.h"
 
-#include <algorithm>
-#include <cstring>
+#include <cstdint>
 #include <optional>
 
 namespace kvn::outlook {
@@ -40,101 +41,18 @@ void appendMailboxes(InternetAddressList* list, std::vector<MailAddress>& out, i
     }
 }
 
-std::optional<MailAddress> firstMailbox(InternetAddressList* list)
+// The mailboxes of an address list, each address parsed by GMime on its own
+// (see address_split.h); stops after `wanted` mailboxes.
+std::vector<MailAddress> mailboxesOf(const std::string& list, std::size_t wanted = SIZE_MAX)
 {
     std::vector<MailAddress> mailboxes;
-    appendMailboxes(list, mailboxes);
-    if (mailboxes.empty())
-        return std::nullopt;
-    return mailboxes.front();
-}
-
-GRef<InternetAddressList> parseAddresses(const std::string& value)
-{
-    return GRef<InternetAddressList>(internet_address_list_parse(parserOptions(), value.c_str()));
-}
-
-// The header fields this file answers from, unfolded, as raw values. Each
-// field is taken from its first occurrence; To and Cc occurrences are joined.
-struct WantedFields {
-    std::optional<std::string> subject;
-    std::optional<std::string> from;
-    std::optional<std::string> sender;
-    std::optional<std::string> returnPath;
-    std::string to;
-    std::string cc;
-
-    void take(std::string_view name, std::string value)
-    {
-        const auto is = [&](const char* wanted) {
-            return g_ascii_strncasecmp(name.data(), wanted, name.size()) == 0 && std::strlen(wanted) == name.size();
-        };
-        if (is("Subject") && !subject)
-            subject = std::move(value);
-        else if (is("From") && !from)
-            from = std::move(value);
-        else if (is("Sender") && !sender)
-            sender = std::move(value);
-        else if (is("Return-Path") && !returnPath)
-            returnPath = std::move(value);
-        else if (is("To"))
-            join(to, value);
-        else if (is("Cc"))
-            join(cc, value);
+    for (const std::string& address : splitAddressList(list)) {
+        if (mailboxes.size() >= wanted)
+            break;
+        GRef<InternetAddressList> parsed(internet_address_list_parse(parserOptions(), address.c_str()));
+        appendMailboxes(parsed.get(), mailboxes);
     }
-
-private:
-    static void join(std::string& list, const std::string& value)
-    {
-        if (!list.empty())
-            list += ", ";
-        list += value;
-    }
-};
-
-std::string_view withoutLineEnd(std::string_view line)
-{
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.remove_suffix(1);
-    return line;
-}
-
-// Splits the block into header fields. A line that starts with a blank
-// continues the field before it; a line without a colon in a valid name (an
-// mbox "From " line, garbage) is passed over. NUL bytes become spaces, since
-// GMime's texts end at the first NUL.
-WantedFields wantedFields(std::string_view block)
-{
-    WantedFields fields;
-    std::string name;
-    std::string value;
-    bool inField = false;
-    const auto finish = [&] {
-        if (inField)
-            fields.take(name, std::move(value));
-        inField = false;
-    };
-    for (std::size_t start = 0; start < block.size();) {
-        const std::size_t end = std::min(block.find('\n', start), block.size());
-        std::string line(withoutLineEnd(block.substr(start, end + 1 - start)));
-        start = end + 1;
-        std::replace(line.begin(), line.end(), '\0', ' ');
-        if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-            if (inField)
-                value += line;
-            continue;
-        }
-        finish();
-        const std::size_t colon = line.find(':');
-        const bool validName = colon != std::string::npos && colon > 0 && line.find_first_of(" \t") >= colon;
-        if (!validName)
-            continue;
-        name = line.substr(0, colon);
-        value = line.substr(colon + 1);
-        inField = true;
-    }
-    finish();
-    return fields;
+    return mailboxes;
 }
 
 std::string decodedText(const std::string& value)
@@ -145,31 +63,31 @@ std::string decodedText(const std::string& value)
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
-MailAddress senderOf(const WantedFields& fields)
+MailAddress senderOf(const ScannedHeaders& fields)
 {
     for (const std::optional<std::string>* field : {&fields.from, &fields.sender, &fields.returnPath}) {
         if (!*field)
             continue;
-        if (auto mailbox = firstMailbox(parseAddresses(**field).get()))
-            return *mailbox;
+        if (std::vector<MailAddress> mailboxes = mailboxesOf(**field, 1); !mailboxes.empty())
+            return mailboxes.front();
     }
     return {};
 }
 
 } // namespace
 
-MessageHeaders parseHeaderBlock(std::string_view block)
+MessageHeaders parseHeaderBlock(ScannedHeaders scanned)
 {
     ensureGMime();
     MessageHeaders headers;
-    headers.transportHeaders = std::string(block);
-    std::replace(headers.transportHeaders.begin(), headers.transportHeaders.end(), '\0', ' ');
-    const WantedFields fields = wantedFields(block);
-    if (fields.subject)
-        headers.subject = decodedText(*fields.subject);
-    headers.sender = senderOf(fields);
-    appendMailboxes(parseAddresses(fields.to).get(), headers.recipients);
-    appendMailboxes(parseAddresses(fields.cc).get(), headers.recipients);
+    if (scanned.subject)
+        headers.subject = decodedText(*scanned.subject);
+    headers.sender = senderOf(scanned);
+    headers.recipients = mailboxesOf(scanned.to);
+    for (MailAddress& mailbox : mailboxesOf(scanned.cc))
+        headers.recipients.push_back(std::move(mailbox));
+    headers.transportHeaders = std::move(scanned.transportHeaders);
+    headers.cuts = scanned.cuts;
     return headers;
 }
 
@@ -177,10 +95,10 @@ MessageHeaders parseHeaderBlock(std::string_view block)
 
 std::optional<MessageHeaders> readMessageHeaders(const std::string& path)
 {
-    const std::optional<std::string> block = detail::readHeaderBlock(path);
-    if (!block)
+    std::optional<detail::ScannedHeaders> scanned = detail::readHeaderBlock(path);
+    if (!scanned)
         return std::nullopt;
-    return detail::parseHeaderBlock(*block);
+    return detail::parseHeaderBlock(std::move(*scanned));
 }
 
 } // namespace kvn::outlook

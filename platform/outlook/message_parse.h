@@ -2,15 +2,16 @@
 // which the file readers use and the fuzz targets drive directly.
 #pragma once
 
+#include "platform/outlook/header_scan.h"
 #include "platform/outlook/message_file.h"
 
 #include <string_view>
 
 namespace kvn::outlook::detail {
 
-// The fields of a header block (as headerBlockOf gives it). transportHeaders
-// is the block itself with NUL bytes made spaces.
-MessageHeaders parseHeaderBlock(std::string_view block);
+// The decoded fields of a scanned header block; the transport headers and
+// cuts are handed on as the scan kept them.
+MessageHeaders parseHeaderBlock(ScannedHeaders scanned);
 
 // Bodies and attachment names of a whole message held in memory.
 MessageContent parseMessageContent(std::string_view message);

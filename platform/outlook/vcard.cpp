@@ -3,6 +3,8 @@
 // value escapes of vCard 3.0 and 4.0; every other property is passed over.
 #include "platform/outlook/vcard.h"
 
+#include "platform/core/utf8_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -100,10 +102,34 @@ std::string trimmed(std::string text)
     return text;
 }
 
+// vCard text is UTF-8; a byte that is not (an old writer's Latin-1) becomes
+// U+FFFD and a NUL a space, so that names and addresses are always clean text.
+std::string cleanUtf8(std::string text)
+{
+    if (isValidUtf8(text) && text.find('\0') == std::string::npos)
+        return text;
+    std::string clean;
+    clean.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const Utf8Character character = decodeUtf8At(text, at);
+        if (character.isRawByte)
+            clean += "\xEF\xBF\xBD";
+        else if (text[at] == '\0')
+            clean += ' ';
+        else
+            clean.append(text, at, character.length);
+        at += character.length;
+    }
+    return clean;
+}
+
+// A property value unescaped, trimmed and made clean UTF-8.
+std::string propertyText(std::string_view value) { return cleanUtf8(trimmed(unescaped(value))); }
+
 // An e-mail value, minus a "mailto:" that some 4.0 writers put in front.
 std::string emailValue(std::string_view value)
 {
-    std::string email = trimmed(unescaped(value));
+    std::string email = propertyText(value);
     if (email.size() >= 7 && equalsAsciiIgnoringCase(std::string_view(email).substr(0, 7), "mailto:"))
         email.erase(0, 7);
     return email;
@@ -130,7 +156,7 @@ std::vector<ContactCard> parseVCards(std::string_view text)
             cards.push_back(std::move(*card));
             card.reset();
         } else if (equalsAsciiIgnoringCase(property->name, "FN") && card->displayName.empty()) {
-            card->displayName = trimmed(unescaped(property->value));
+            card->displayName = propertyText(property->value);
         } else if (equalsAsciiIgnoringCase(property->name, "EMAIL")) {
             std::string email = emailValue(property->value);
             if (!email.empty())

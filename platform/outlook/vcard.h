@@ -17,7 +17,8 @@ struct ContactCard {
 // (CRLF or LF followed by a space or tab) are unfolded, value escapes (\, \; \n)
 // are decoded, property names are matched without regard to case and with or
 // without a group prefix ("item1.EMAIL"). A card missing its END line still
-// counts up to the end of the text. Text outside cards is ignored.
+// counts up to the end of the text. Text outside cards is ignored. Names and
+// addresses are valid UTF-8: bytes that are not become U+FFFD, NUL a space.
 std::vector<ContactCard> parseVCards(std::string_view text);
 
 // The cards of every *.vcf file directly in the folder, files in name order.

@@ -2,6 +2,7 @@
 // a person checking their rules sees, and the moves and marks it makes.
 #include "tools/kvnctl/command.h"
 
+#include "tests/outlook/hostile_mail.h"
 #include "tests/outlook/maildir_fixture.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,21 @@ TEST_F(MailCommands, ListShowsDecodedNamesAttachmentsAndTheSenderIp)
     EXPECT_NE(all.out.find("read already"), std::string::npos);
     EXPECT_EQ(kvnctl("P2", {"mail", "list", "Inbox", "--filter", "[Size]>1"}).status, exitUsageError);
     EXPECT_EQ(kvnctl("P2", {"mail", "list", "Nowhere"}).status, exitNothingToChange);
+}
+
+TEST_F(MailCommands, ListShowsTheSenderBehindAHugeFirstHeader)
+{
+    putMessage(root, "new", "3.M3.host", 1700000200, junkFirstHeaderMessage());
+    ASSERT_EQ(kvnctl("P4", {"profile", "add-store", "Mailbox", root}).status, exitSuccess);
+    auto listed = kvnctl("P4", {"mail", "list", "Inbox", "--json"});
+    ASSERT_EQ(listed.status, exitSuccess) << listed.err;
+    const std::size_t at = listed.out.find("\"EntryID\": \"3.M3.host\"");
+    ASSERT_NE(at, std::string::npos) << listed.out;
+    const std::string entry = listed.out.substr(at, listed.out.find("\"SenderIp\"", at) + 40 - at);
+    for (const char* expected :
+        {"\"Subject\": \"walked past the lists\"", "\"SenderAddress\": \"offer@blacklisted.example\"",
+            "\"Address\": \"anna@home.example\"", "\"SenderIp\": \"203.0.113.66\""})
+        EXPECT_NE(entry.find(expected), std::string::npos) << expected << " in " << entry;
 }
 
 TEST_F(MailCommands, MarkReadAndMoveByEntryId)

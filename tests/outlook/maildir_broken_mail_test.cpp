@@ -2,6 +2,8 @@
 // header block and a file that vanishes answer every call without a crash.
 #include "platform/outlook/maildir_store.h"
 
+#include "analysis/sender_ip.h"
+#include "tests/outlook/hostile_mail.h"
 #include "tests/outlook/maildir_fixture.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +83,36 @@ TEST_F(BrokenMail, AHugeHeaderBlockStillGivesTheSubject)
     ASSERT_TRUE(mail);
     EXPECT_EQ(mail->subject(), "found");
     readEverything(mail, "huge");
+}
+
+TEST_F(BrokenMail, HugeHeaderFieldsHideNeitherSenderNorRecipientsNorSenderIp)
+{
+    putMessage(root, "new", "1.junk", 1700000000, junkFirstHeaderMessage());
+    putMessage(root, "new", "2.subject", 1700000001, hugeSubjectMessage());
+    putMessage(root, "new", "3.crowd", 1700000002, manyRecipientsMessage(100000));
+    auto items = inbox->items();
+    std::size_t seen = 0;
+    for (auto item = items->getFirst(); item; item = items->getNext(), ++seen) {
+        auto mail = item->asMailItem();
+        ASSERT_TRUE(mail);
+        SCOPED_TRACE(mail->entryId());
+        auto safe = app->createSafeMailItem();
+        safe->setItem(mail);
+        auto sender = safe->sender();
+        ASSERT_TRUE(sender && *sender);
+        EXPECT_EQ((*sender)->address, "offer@blacklisted.example");
+        auto recipients = safe->recipients();
+        ASSERT_TRUE(recipients);
+        ASSERT_GE(recipients->count(), 1u);
+        EXPECT_EQ(recipients->item(recipients->count())->address, "anna@home.example");
+        EXPECT_EQ(extractSenderIp(safe->fields(PR_TRANSPORT_MESSAGE_HEADERS).value_or("")), "203.0.113.66");
+        if (mail->entryId() == "3.crowd") {
+            EXPECT_EQ(recipients->count(), 100001u);
+        }
+        const std::string subject = mail->subject().value_or("");
+        EXPECT_TRUE(subject == "walked past the lists" || subject.starts_with("enormously enormously")) << subject;
+    }
+    EXPECT_EQ(seen, 3u);
 }
 
 TEST_F(BrokenMail, AVanishedFileFailsTheCallsThatNeedIt)
