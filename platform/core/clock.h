@@ -6,6 +6,14 @@
 
 namespace kvn {
 
+// A moment's time of day in UTC, as the debug log writes it.
+struct UtcTimeOfDay {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -13,6 +21,8 @@ public:
     virtual double nowOleDate() const = 0;
     // Local calendar time now (the fields of std::tm, tm_isdst filled in).
     virtual std::tm nowLocal() const = 0;
+    // The time of day now in UTC, with milliseconds.
+    virtual UtcTimeOfDay nowUtcTimeOfDay() const = 0;
 };
 
 // The machine's clock. Safe to call from any thread.
@@ -26,6 +36,8 @@ public:
     void advanceDays(double days) { now_ += days; }
     double nowOleDate() const override { return now_; }
     std::tm nowLocal() const override;
+    // The standing local time read in the local time zone.
+    UtcTimeOfDay nowUtcTimeOfDay() const override;
 
 private:
     double now_;
