@@ -117,5 +117,28 @@ TEST_F(QuarantineFolderTest, ShortcutsGoWhereTheyAreAskedForAndFolderPathsKeepEv
     EXPECT_FALSE(shortcuts->item(1)->target());
 }
 
+TEST_F(QuarantineFolderTest, StoredGroupsThatMakeNoSenseReadAsWhatCanBeRead)
+{
+    const std::string key = outlook::outlookBarKey("Default");
+    ASSERT_TRUE(registry->setValue(Hive::CurrentUser, key + "\\1", "Name", registry::stringValue("Odd")));
+    ASSERT_TRUE(registry->setValue(
+        Hive::CurrentUser, key + "\\1", "Shortcuts", registry::Value{7, std::string("A\0Store/A\0B\0", 13)}));
+    ASSERT_TRUE(registry->setValue(Hive::CurrentUser, key + "\\2", "Shortcuts", registry::stringValue("not a list")));
+    ASSERT_TRUE(registry->setValue(Hive::CurrentUser, key + "\\3", "Shortcuts", registry::Value{7, std::string()}));
+    ASSERT_TRUE(registry->setValue(
+        Hive::CurrentUser, key + "\\4", "Shortcuts", registry::Value{7, std::string(1024 * 1024 + 1, 'x')}));
+
+    const auto groups = outlook::loadOutlookBarGroups(*registry, "Default", {});
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(groups[0], (outlook::OutlookBarGroupRecord{"Odd", {{"A", {"Store", "A"}}}}))
+        << "a name without a path is dropped";
+    for (std::size_t i = 1; i < 4; ++i)
+        EXPECT_TRUE(groups[i].shortcuts.empty()) << i;
+
+    // A shortcut whose folder does not exist has no target.
+    const outlook::ApplicationPtr application = open();
+    EXPECT_FALSE(firstGroupShortcuts(*application)->item(1)->target());
+}
+
 } // namespace
 } // namespace kvn

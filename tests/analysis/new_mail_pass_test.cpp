@@ -274,5 +274,22 @@ TEST_F(NewMailPassTest, FailuresEndTheStepTheyBelongTo)
     EXPECT_THAT(state.deliveredMailIds.ids(), ElementsAre("m1"));
 }
 
+TEST_F(NewMailPassTest, BrokenMessagesAreJudgedAndMovedWholeLikeAnyOther)
+{
+    sampleLists();
+    int hours = 1;
+    std::vector<std::string> names;
+    for (const auto& file : std::filesystem::directory_iterator(std::string(KVN_TEST_DATA_DIR) + "/broken")) {
+        names.push_back("b" + std::to_string(hours) + ".broken");
+        deliver(names.back(), testing::readWholeFile(file.path().string()), hours++);
+    }
+    ASSERT_EQ(runPass(), PassEnd::Finished);
+    for (const std::string& name : names)
+        EXPECT_EQ(placeOf(name), inQuarantine) << name << ": no list knows its sender";
+    EXPECT_EQ(statistics().quarantined.size() + decisions().size(), names.size());
+    ASSERT_EQ(runPass(), PassEnd::Finished);
+    EXPECT_EQ(statistics().quarantined.size() + decisions().size(), names.size()) << "each judged once";
+}
+
 } // namespace
 } // namespace kvn
