@@ -30,7 +30,7 @@ protected:
 
 TEST_F(ConcurrentPassTest, ARenamingClientLosesAndDoublesNothing)
 {
-    constexpr int messages = 200;
+    constexpr int messages = 120;
     for (int i = 0; i < messages; ++i)
         deliver("m" + std::to_string(1000 + i), testing::messageText("Note " + std::to_string(i)), 1 + i % 5);
 
@@ -67,6 +67,42 @@ TEST_F(ConcurrentPassTest, ARenamingClientLosesAndDoublesNothing)
     for (int i = 0; i < messages; ++i)
         EXPECT_EQ(placeOf("m" + std::to_string(1000 + i)).folder, "KVN Quarantined");
     EXPECT_EQ(copies().size(), static_cast<std::size_t>(messages));
+}
+
+TEST_F(ConcurrentPassTest, ListsChangedOnAnotherThreadDuringAPassKeepEveryCount)
+{
+    constexpr int messages = 150;
+    add(ListKind::Address, true, "Carol", "carol@friends.example");
+    // Delivery into another folder: a move between the look-up and the bump.
+    state.folders.defaultInbox = state.folders.quarantine;
+    for (int i = 0; i < messages; ++i)
+        deliver("m" + std::to_string(1000 + i), testing::classifyMessage("ham-friend.eml"), 1 + i % 5);
+
+    // Like the Friend and Foe commands on the GUI thread: entries come and
+    // go in front of Carol's, under the engine lock, while the pass runs.
+    std::atomic<bool> done = false;
+    std::thread commands([&] {
+        for (int round = 0; !done; ++round) {
+            std::lock_guard lock(state.lock);
+            FilterLists& lists = state.data.lists();
+            if (round % 2 == 0) {
+                ListEntry entry(listKindCode(ListKind::Address), "", "c" + std::to_string(round) + "@a.example", 0,
+                    "2024.03.15", "");
+                insertAddressEntry(lists, true, std::move(entry));
+            } else {
+                removeEntry(lists, ListKind::Address, true, 0);
+            }
+        }
+    });
+    const PassEnd end = runPass();
+    done = true;
+    commands.join();
+    ASSERT_EQ(end, PassEnd::Finished);
+
+    EXPECT_EQ(entry(ListKind::Address, true, "carol@friends.example").receivedCount, messages)
+        << "each bump found Carol's entry wherever it had moved";
+    EXPECT_EQ(statistics().accepted.size(), static_cast<std::size_t>(messages));
+    EXPECT_EQ(state.deliveredMailIds.ids().size(), static_cast<std::size_t>(messages));
 }
 
 } // namespace
