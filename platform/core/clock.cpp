@@ -54,12 +54,13 @@ std::tm SettableClock::nowLocal() const
     return local;
 }
 
-UtcTimeOfDay SettableClock::nowUtcTimeOfDay() const
+UtcTimeOfDay Clock::nowUtcTimeOfDay() const
 {
+    const double now = nowOleDate();
     // The milliseconds come off first, so that the whole seconds left convert exactly.
-    const double dayMilliseconds = std::round((now_ - std::floor(now_)) * 86400000.0);
+    const double dayMilliseconds = std::round((now - std::floor(now)) * 86400000.0);
     const int millisecond = static_cast<int>(std::fmod(dayMilliseconds, 1000.0));
-    const std::optional<std::tm> local = localFromOleDate(now_ - millisecond / 86400000.0);
+    const std::optional<std::tm> local = localFromOleDate(now - millisecond / 86400000.0);
     const std::optional<std::int64_t> seconds = local ? calendarTimeFromLocal(*local) : std::nullopt;
     return seconds ? utcTimeOfDay(*seconds, millisecond) : UtcTimeOfDay{};
 }

@@ -21,8 +21,9 @@ public:
     virtual double nowOleDate() const = 0;
     // Local calendar time now (the fields of std::tm, tm_isdst filled in).
     virtual std::tm nowLocal() const = 0;
-    // The time of day now in UTC, with milliseconds.
-    virtual UtcTimeOfDay nowUtcTimeOfDay() const = 0;
+    // The time of day now in UTC, with milliseconds. By default the local
+    // OLE date now, read in the local time zone.
+    virtual UtcTimeOfDay nowUtcTimeOfDay() const;
 };
 
 // The machine's clock. Safe to call from any thread.
@@ -36,8 +37,6 @@ public:
     void advanceDays(double days) { now_ += days; }
     double nowOleDate() const override { return now_; }
     std::tm nowLocal() const override;
-    // The standing local time read in the local time zone.
-    UtcTimeOfDay nowUtcTimeOfDay() const override;
 
 private:
     double now_;
