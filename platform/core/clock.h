@@ -6,6 +6,14 @@
 
 namespace kvn {
 
+// A moment's time of day in UTC, as the debug log writes it.
+struct UtcTimeOfDay {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -13,6 +21,9 @@ public:
     virtual double nowOleDate() const = 0;
     // Local calendar time now (the fields of std::tm, tm_isdst filled in).
     virtual std::tm nowLocal() const = 0;
+    // The time of day now in UTC, with milliseconds. By default the local
+    // OLE date now, read in the local time zone.
+    virtual UtcTimeOfDay nowUtcTimeOfDay() const;
 };
 
 // The machine's clock. Safe to call from any thread.

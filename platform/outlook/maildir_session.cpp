@@ -3,6 +3,8 @@
 // and the objects created by name.
 #include "platform/outlook/maildir_internal.h"
 
+#include "platform/outlook/maildir_explorer.h"
+
 namespace kvn::outlook {
 namespace {
 
@@ -59,8 +61,11 @@ private:
 
 class MaildirApplication final : public Application {
 public:
-    MaildirApplication(std::vector<StoreConfig> configs, std::string profileName)
-        : caches_(std::make_shared<CacheRegistry>()), profileName_(profileName.empty() ? "Default" : profileName)
+    MaildirApplication(std::vector<StoreConfig> configs, std::string profileName, registry::Registry* registry)
+        : caches_(std::make_shared<CacheRegistry>()),
+          profileName_(profileName.empty() ? "Default" : profileName),
+          registry_(registry),
+          configs_(configs)
     {
         for (auto& config : configs)
             stores_.push_back(std::make_shared<MaildirStore>(std::move(config), stores_.size(), caches_));
@@ -79,17 +84,33 @@ public:
     std::shared_ptr<MapiUtils> createMapiUtils() override { return std::make_shared<CacheCleanup>(caches_); }
     std::shared_ptr<CdoSession> createCdoSession() override { return std::make_shared<CdoSession>(profileName_); }
 
+    ExplorerPtr activeExplorer() override
+    {
+        if (!registry_)
+            return nullptr;
+        auto mapi = [stores = stores_]() -> NamespacePtr { return std::make_shared<MaildirNamespace>(stores); };
+        return makeMaildirExplorer(std::move(mapi), *registry_, profileName_, configs_);
+    }
+
 private:
     std::shared_ptr<CacheRegistry> caches_;
     std::vector<StorePtr> stores_;
     std::string profileName_;
+    registry::Registry* registry_;
+    std::vector<StoreConfig> configs_;
 };
 
 } // namespace
 
 ApplicationPtr openMaildirApplication(std::vector<StoreConfig> stores, std::string profileName)
 {
-    return std::make_shared<MaildirApplication>(std::move(stores), std::move(profileName));
+    return std::make_shared<MaildirApplication>(std::move(stores), std::move(profileName), nullptr);
+}
+
+ApplicationPtr openMaildirApplication(
+    std::vector<StoreConfig> stores, std::string profileName, registry::Registry& registry)
+{
+    return std::make_shared<MaildirApplication>(std::move(stores), std::move(profileName), &registry);
 }
 
 } // namespace kvn::outlook

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace kvn::registry {
+class Registry;
+}
+
 namespace kvn::outlook {
 
 // One store of a profile.
@@ -24,5 +28,11 @@ struct StoreConfig {
 // the first one is the default store. profileName is what the CDO session
 // reports ("Default" when empty).
 ApplicationPtr openMaildirApplication(std::vector<StoreConfig> stores, std::string profileName);
+
+// The same with an ActiveExplorer whose Outlook bar keeps the profile's
+// groups in the registry (outlook_bar_store.h); the registry must outlive
+// the application.
+ApplicationPtr openMaildirApplication(
+    std::vector<StoreConfig> stores, std::string profileName, registry::Registry& registry);
 
 } // namespace kvn::outlook

@@ -5,6 +5,7 @@
 // step. Different objects may be used on different threads at once.
 #pragma once
 
+#include "platform/outlook/outlook_explorer.h"
 #include "platform/outlook/outlook_folder.h"
 #include "platform/outlook/outlook_items.h"
 #include "platform/outlook/outlook_redemption.h"
@@ -45,6 +46,9 @@ public:
     virtual std::shared_ptr<SafeContactItem> createSafeContactItem() = 0;
     virtual std::shared_ptr<MapiUtils> createMapiUtils() = 0;
     virtual std::shared_ptr<CdoSession> createCdoSession() = 0;
+    // The explorer window showing the session's folders; nullptr when there
+    // is none (a program without a window).
+    virtual ExplorerPtr activeExplorer() { return nullptr; }
 };
 using ApplicationPtr = std::shared_ptr<Application>;
 
