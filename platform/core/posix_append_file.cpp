@@ -3,6 +3,7 @@
 #include "platform/core/append_file.h"
 
 #include "platform/core/file_descriptor.h"
+#include "platform/core/regular_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -47,16 +48,12 @@ private:
         std::lock_guard lock(mutex_);
         if (Status folders = ensureFoldersAbove(path_); !folders.ok())
             return folders;
-        // O_NONBLOCK: opening a FIFO for writing would wait for a reader.
-        FileDescriptor file(::open(path_.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | mode, 0600));
-        if (file.get() < 0)
-            return failure("Cannot open", path_, errno);
+        // Opening a FIFO for writing would wait for a reader: it is refused.
         struct stat info { };
-        if (::fstat(file.get(), &info) != 0)
-            return failure("Cannot write", path_, errno);
-        if (!S_ISREG(info.st_mode))
-            return Status::failure("Not writing " + path_ + ": it is not a regular file");
-        ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+        OpenedRegularFile opened = openRegularFile(path_, O_WRONLY | O_CREAT | mode, info);
+        FileDescriptor file(opened.fd);
+        if (file.get() < 0)
+            return Status::failure(opened.error);
         while (!bytes.empty()) {
             const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
             if (written < 0 && errno == EINTR)

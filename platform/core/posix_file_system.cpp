@@ -1,6 +1,7 @@
 #include "platform/core/posix_file_system.h"
 
 #include "platform/core/file_descriptor.h"
+#include "platform/core/regular_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,27 +24,6 @@ std::string folderOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// What a file that is not a regular file is, for the message that refuses it.
-const char* whatItIs(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISFIFO(mode))
-        return "a FIFO (named pipe)";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    return "not a regular file";
-}
-
-Status notARegularFile(const std::string& path, mode_t mode)
-{
-    return Status::failure("Not reading " + path + ": it is " + whatItIs(mode) + ", not a regular file");
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -83,35 +63,17 @@ public:
     FileContents readFile(const std::string& path, std::size_t maxBytes) override
     {
         FileContents contents;
-        // Without O_NONBLOCK opening a FIFO waits for a writer, for ever;
-        // O_NOCTTY keeps a terminal named here from becoming ours.
-        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat info { };
+        const OpenedRegularFile opened = openRegularFile(path, O_RDONLY, info);
+        FileDescriptor file(opened.fd);
         if (file.get() < 0) {
-            const int openError = errno;
-            struct stat info { };
-            if (openError == ENOENT)
+            if (opened.openErrno == ENOENT)
                 return contents;
             contents.existed = true;
-            // A socket cannot be opened at all (ENXIO); say what it is.
-            if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-                contents.status = notARegularFile(path, info.st_mode);
-            else
-                contents.status = Status::failure(describe("Cannot open", path, openError));
+            contents.status = Status::failure(opened.error);
             return contents;
         }
         contents.existed = true;
-        struct stat info { };
-        if (::fstat(file.get(), &info) != 0) {
-            contents.status = Status::failure(describe("Cannot read", path, errno));
-            return contents;
-        }
-        if (!S_ISREG(info.st_mode)) {
-            contents.status = notARegularFile(path, info.st_mode);
-            return contents;
-        }
-        // Reads of a regular file block only as long as the disk takes;
-        // drop O_NONBLOCK so that no file system may answer EAGAIN.
-        ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
         if (static_cast<std::size_t>(info.st_size) > maxBytes) {
             contents.status = Status::failure("The file is too large to be read: " + path);
             return contents;

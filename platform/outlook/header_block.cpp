@@ -5,6 +5,7 @@
 #include "platform/outlook/header_block.h"
 
 #include "platform/core/file_descriptor.h"
+#include "platform/core/regular_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,17 +23,10 @@ constexpr std::size_t readPieceBytes = 64 * 1024;
 
 int openMessageFile(const std::string& path)
 {
-    // O_NONBLOCK: a FIFO planted in a mail folder must not hang the reader;
-    // it is then refused as not a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return -1;
+    // A FIFO planted in a mail folder must not hang the reader: it is
+    // refused, as is anything else that is not a regular file.
     struct stat status { };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return openRegularFile(path, O_RDONLY, status).fd;
 }
 
 std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits)

@@ -1,6 +1,8 @@
 // Hive files on the POSIX file system: identity, reading, locking, copies.
 #include "platform/registry/hive_file.h"
 
+#include "platform/core/regular_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -55,48 +57,14 @@ std::string describe(const std::string& what, const std::string& path, int error
     return what + " " + path + ": " + std::strerror(error);
 }
 
-std::string_view kindOf(mode_t mode)
+// Hives are opened without blocking on whatever else may stand at their
+// path and must be regular files.
+HeldFile openHiveFile(const std::string& path, int flags, struct stat& info, std::string& error, int& openErrno)
 {
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISFIFO(mode))
-        return "a FIFO";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    return "not a regular file";
-}
-
-std::string notAFile(const std::string& path, mode_t mode)
-{
-    return path + " is " + std::string(kindOf(mode)) + ", not a file";
-}
-
-// Opens a file that must be a regular one without blocking on whatever
-// else may be there (a FIFO without a writer would wait for ever); the
-// descriptor is negative and `error` says why when that fails.
-HeldFile openRegularFile(const std::string& path, int flags, struct stat& info, std::string& error, int& openErrno)
-{
-    HeldFile file(::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600));
-    openErrno = file.fd() < 0 ? errno : 0;
-    if (file.fd() < 0) {
-        error = describe("Cannot open", path, openErrno);
-        return file;
-    }
-    if (::fstat(file.fd(), &info) != 0) {
-        error = describe("Cannot examine", path, errno);
-        return HeldFile();
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = notAFile(path, info.st_mode);
-        return HeldFile();
-    }
-    // Regular files never block; later reads need not know the flag.
-    ::fcntl(file.fd(), F_SETFL, ::fcntl(file.fd(), F_GETFL) & ~O_NONBLOCK);
-    return file;
+    OpenedRegularFile opened = openRegularFile(path, flags, info);
+    openErrno = opened.openErrno;
+    error = std::move(opened.error);
+    return HeldFile(opened.fd);
 }
 
 } // namespace
@@ -135,7 +103,7 @@ HiveSnapshot readHiveFile(const std::string& path, std::int64_t timestampStepNs)
     struct stat info { };
     std::string error;
     int openErrno = 0;
-    HeldFile file = openRegularFile(path, O_RDONLY, info, error, openErrno);
+    HeldFile file = openHiveFile(path, O_RDONLY, info, error, openErrno);
     if (file.fd() < 0) {
         if (openErrno != ENOENT)
             snapshot.status = Status::failure(error);
@@ -173,7 +141,7 @@ std::optional<FolderLock> FolderLock::acquire(const std::string& folder, std::st
     const std::string path = folder + "/" + std::string(fileName);
     struct stat info { };
     int openErrno = 0;
-    HeldFile file = openRegularFile(path, O_RDWR | O_CREAT, info, error, openErrno);
+    HeldFile file = openHiveFile(path, O_RDWR | O_CREAT, info, error, openErrno);
     if (file.fd() < 0) {
         error = "The registry's lock file cannot be used: " + error;
         return std::nullopt;

@@ -220,9 +220,9 @@ TEST(FileRegistry, AHiveThatCannotBeReadIsAFailureThatSaysWhyAndIsNotWrittenOver
     std::filesystem::create_directories(hive + "/inside");
     EXPECT_FALSE(registry->keyExists(hklm, "K"));
     EXPECT_TRUE(registry->subKeyNames(hklm, "").empty());
-    EXPECT_EQ(registry->hiveStatus(hklm).error(), hive + " is a folder, not a file");
+    EXPECT_EQ(registry->hiveStatus(hklm).error(), "Not opening " + hive + ": it is a folder, not a regular file");
     EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(2)));
-    EXPECT_NE(registry->writeStatus(hklm).error().find(hive + " is a folder"), std::string::npos)
+    EXPECT_NE(registry->writeStatus(hklm).error().find(hive + ": it is a folder"), std::string::npos)
         << registry->writeStatus(hklm).error();
     EXPECT_TRUE(std::filesystem::exists(hive + "/inside"));
     EXPECT_TRUE(registry->hiveStatus(Hive::CurrentUser).ok()) << "the other hives are not concerned";
@@ -230,7 +230,8 @@ TEST(FileRegistry, AHiveThatCannotBeReadIsAFailureThatSaysWhyAndIsNotWrittenOver
     // A FIFO would block a reader for ever; it is refused at once.
     std::filesystem::remove_all(hive);
     ASSERT_EQ(::mkfifo(hive.c_str(), 0600), 0);
-    EXPECT_EQ(registry->hiveStatus(hklm).error(), hive + " is a FIFO, not a file");
+    EXPECT_EQ(
+        registry->hiveStatus(hklm).error(), "Not opening " + hive + ": it is a FIFO (named pipe), not a regular file");
     EXPECT_FALSE(registry->queryValue(hklm, "K", "N", 4));
     EXPECT_FALSE(registry->setValue(hklm, "K", "N", dwordValue(2)));
     EXPECT_TRUE(std::filesystem::is_fifo(hive));

@@ -154,7 +154,7 @@ TEST_F(UnreadableHive, AFolderInItsPlaceFailsEveryCommandWithTheReasonAndWritesN
 {
     std::filesystem::remove(hivePath());
     std::filesystem::create_directory(hivePath());
-    const std::string why = hivePath() + " is a folder, not a file";
+    const std::string why = hivePath() + ": it is a folder, not a regular file";
     for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
              {"lists", "add", "--white", "domain", "example.org"},
              {"lists", "show"},

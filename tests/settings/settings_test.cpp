@@ -230,10 +230,10 @@ TEST_F(SettingsTest, AHiveThatCannotBeReadIsReportedAndNeverWritten)
     EXPECT_TRUE(optionsReadStatus().ok());
     const std::string hive = folder_ / "HKEY_LOCAL_MACHINE.reg";
     std::filesystem::create_directory(hive);
-    EXPECT_EQ(optionsReadStatus().error(), hive + " is a folder, not a file");
+    EXPECT_EQ(optionsReadStatus().error(), "Not opening " + hive + ": it is a folder, not a regular file");
     EXPECT_EQ(readDword("Default", setting::EditQWReminder, 50), 50u) << "the four operations still give defaults";
     EXPECT_FALSE(writeDword("Default", setting::EditQWReminder, 7));
-    EXPECT_NE(optionsWriteStatus().error().find(hive + " is a folder"), std::string::npos)
+    EXPECT_NE(optionsWriteStatus().error().find(hive + ": it is a folder"), std::string::npos)
         << optionsWriteStatus().error();
     EXPECT_TRUE(std::filesystem::is_empty(hive));
 }

@@ -107,7 +107,7 @@ TEST_F(CommandLine, SenderIpRefusesWhatIsNotAFile)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const KvnctlResult pipe = run({"sender-ip", fifo});
     EXPECT_EQ(pipe.status, exitFileError);
-    EXPECT_NE(pipe.err.find("it is a FIFO, not a message file"), std::string::npos) << pipe.err;
+    EXPECT_NE(pipe.err.find("it is a FIFO (named pipe), not a message file"), std::string::npos) << pipe.err;
 }
 
 TEST_F(CommandLine, EveryCommandHasHelp)

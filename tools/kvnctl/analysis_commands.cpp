@@ -5,10 +5,10 @@
 #include "tools/kvnctl/command.h"
 
 #include "platform/core/ole_date.h"
+#include "platform/core/regular_file.h"
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -34,25 +34,10 @@ std::string headerBlockOf(std::istream& message)
 // a regular file (or one that is not there, which opening reports).
 std::string whatIsNotAFile(const std::string& path)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    switch (fs::status(path, error).type()) {
-    case fs::file_type::directory:
-        return "a folder";
-    case fs::file_type::fifo:
-        return "a FIFO";
-    case fs::file_type::socket:
-        return "a socket";
-    case fs::file_type::block:
-    case fs::file_type::character:
-        return "a device";
-    case fs::file_type::regular:
-    case fs::file_type::not_found:
-    case fs::file_type::none:
+    struct stat info { };
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
         return {};
-    default:
-        return "not a regular file";
-    }
+    return fileKindName(info.st_mode);
 }
 
 } // namespace

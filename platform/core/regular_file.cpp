@@ -1,0 +1,64 @@
+#include "platform/core/regular_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kvn {
+namespace {
+
+std::string notARegularFile(const std::string& path, mode_t mode)
+{
+    return "Not opening " + path + ": it is " + fileKindName(mode) + ", not a regular file";
+}
+
+} // namespace
+
+const char* fileKindName(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return "a regular file";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO (named pipe)";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    return "not a regular file";
+}
+
+OpenedRegularFile openRegularFile(const std::string& path, int flags, struct stat& info, mode_t createMode)
+{
+    OpenedRegularFile opened;
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, createMode);
+    if (fd < 0) {
+        opened.openErrno = errno;
+        // A socket cannot be opened at all (ENXIO): say what it is.
+        struct stat there { };
+        if (opened.openErrno != ENOENT && ::stat(path.c_str(), &there) == 0 && !S_ISREG(there.st_mode))
+            opened.error = notARegularFile(path, there.st_mode);
+        else
+            opened.error = "Cannot open " + path + ": " + std::strerror(opened.openErrno);
+        return opened;
+    }
+    if (::fstat(fd, &info) != 0) {
+        opened.error = "Cannot examine " + path + ": " + std::strerror(errno);
+        ::close(fd);
+        return opened;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        opened.error = notARegularFile(path, info.st_mode);
+        ::close(fd);
+        return opened;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    opened.fd = fd;
+    return opened;
+}
+
+} // namespace kvn
