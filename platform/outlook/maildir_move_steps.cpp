@@ -4,8 +4,8 @@
 
 #include "platform/core/file_descriptor.h"
 #include "platform/outlook/maildir_move.h"
+#include "platform/outlook/whole_directory.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -86,16 +86,15 @@ std::vector<std::string> filesNamed(const std::string& folderDir, const std::str
 {
     std::vector<std::string> paths;
     for (const char* sub : {"/new", "/cur"}) {
-        std::string dir = folderDir + sub;
-        DIR* handle = opendir(dir.c_str());
-        if (!handle)
+        const std::string dir = folderDir + sub;
+        const std::optional<WholeDirectory> listing = readWholeDirectory(dir);
+        if (!listing)
             continue;
-        while (const dirent* entry = readdir(handle)) {
-            std::string_view name = entry->d_name;
+        for (const DirectoryEntry& entry : listing->entries) {
+            const std::string_view name = entry.name;
             if (name[0] != '.' && name.substr(0, name.find(':')) == unique)
-                paths.push_back(dir + "/" + std::string(name));
+                paths.push_back(dir + "/" + entry.name);
         }
-        closedir(handle);
     }
     return paths;
 }

@@ -40,7 +40,8 @@ bool syncFolder(const std::string& folder);
 
 // The paths in the folder's new/ and cur/ (new/ read first, so that a file
 // another program moves from new/ to cur/ meanwhile is seen) whose unique
-// name is the one given. A file renamed while its directory is read can be
+// name is the one given. Each directory is read at once (whole_directory.h),
+// but a file moved from new/ to cur/ between the two reads can still be
 // missed; callers look twice before they conclude that there is none.
 std::vector<std::string> filesNamed(const std::string& folderDir, const std::string& unique);
 
