@@ -106,16 +106,9 @@ std::optional<std::string> ProfileData::readDataFile(DataFile file, DataProblems
 // kept.
 std::string ProfileData::keepOriginal(DataFile file, const std::string& bytes)
 {
-    const std::string base = dataFilePath(file) + ".damaged";
-    for (int number = 0; number < 1000; ++number) {
-        const std::string path = number == 0 ? base : base + "." + std::to_string(number);
-        const FileContents existing = files_->readFile(path, maxDataFileBytes);
-        if (!existing.status.ok() || (existing.existed && existing.bytes != bytes))
-            continue;
-        if (existing.existed || files_->replaceFile(path, bytes).ok())
-            return path;
-        break;
-    }
+    KeptCopy copy = keepNumberedCopy(*files_, dataFilePath(file) + ".damaged", bytes, maxDataFileBytes);
+    if (copy.status.ok())
+        return std::move(copy.path);
     loadStates_[static_cast<std::size_t>(file)] = LoadState::ReadInPartNotCopied;
     return {};
 }

@@ -61,4 +61,15 @@ public:
 // The machine's file system. Safe to call from any thread.
 FileSystem& realFileSystem();
 
+// Keeps bytes beside a damaged file under base, or else base.1, base.2, ...:
+// the first name that is free or already holds the same bytes, so that keeping
+// the same damaged file again and again leaves one copy and an earlier copy of
+// other bytes is never overwritten. Copies larger than maxBytes are skipped.
+// On success the path is the copy's; on failure it is empty.
+struct KeptCopy {
+    Status status = Status::success();
+    std::string path;
+};
+KeptCopy keepNumberedCopy(FileSystem& files, const std::string& base, std::string_view bytes, std::size_t maxBytes);
+
 } // namespace kvn

@@ -169,19 +169,7 @@ Status ensureFolderPath(FileSystem& files, const std::string& folder)
 
 Status keepUnreadableCopy(FileSystem& files, const std::string& hivePath, std::string_view bytes)
 {
-    const std::string base = hivePath + ".bad";
-    for (int number = 0; number < 1000; ++number) {
-        const std::string path = number == 0 ? base : base + "." + std::to_string(number);
-        const FileContents existing = files.readFile(path, static_cast<std::size_t>(largestHive));
-        if (!existing.status.ok())
-            continue;
-        if (existing.existed && existing.bytes != bytes)
-            continue;
-        if (existing.existed)
-            return Status::success();
-        return files.replaceFile(path, bytes);
-    }
-    return Status::failure("No free name for a copy of " + hivePath);
+    return keepNumberedCopy(files, hivePath + ".bad", bytes, static_cast<std::size_t>(largestHive)).status;
 }
 
 } // namespace kvn::registry
