@@ -20,12 +20,7 @@ namespace {
 
 using testing::TempFolder;
 
-int modeOf(const std::string& path)
-{
-    struct stat info { };
-    ::stat(path.c_str(), &info);
-    return static_cast<int>(info.st_mode & 0777);
-}
+using testing::modeOf;
 
 // Points XDG_STATE_HOME at a folder inside a temporary folder for one test.
 class DebugLogTest : public ::testing::Test {

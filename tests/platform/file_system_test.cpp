@@ -21,12 +21,7 @@ namespace {
 
 using testing::TempFolder;
 
-int modeOf(const std::string& path)
-{
-    struct stat info { };
-    ::stat(path.c_str(), &info);
-    return static_cast<int>(info.st_mode & 0777);
-}
+using testing::modeOf;
 
 TEST(FileSystem, ReplacesAFileWholeAndPrivately)
 {

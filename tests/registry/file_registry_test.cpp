@@ -20,12 +20,7 @@ using testing::writeWholeFile;
 
 constexpr Hive hklm = Hive::LocalMachine;
 
-int modeOf(const std::string& path)
-{
-    struct stat info { };
-    ::stat(path.c_str(), &info);
-    return static_cast<int>(info.st_mode & 0777);
-}
+using testing::modeOf;
 
 std::string stringAt(Registry& registry, std::string_view path, std::string_view name)
 {

@@ -35,6 +35,15 @@ TempFolder::~TempFolder()
     std::filesystem::remove_all(path_, ignored);
 }
 
+int modeOf(const std::string& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error)
+        return 0;
+    return static_cast<int>(status.permissions() & std::filesystem::perms::mask) & 0777;
+}
+
 std::string readWholeFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);

@@ -26,5 +26,7 @@ private:
 // Small file helpers for tests.
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& bytes);
+// The permission bits of the file (0600, 0700, ...); 0 when it is not there.
+int modeOf(const std::string& path);
 
 } // namespace kvn::testing
