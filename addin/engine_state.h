@@ -1,7 +1,7 @@
 // The processing state the engine owns and lends to inbox discovery, the
 // passes and the commands: the profile's data, DeliveredMailIds, the folders
-// found at start-up, the settings copy, CheckFromTime and CalibrationPending,
-// with the one engine lock.
+// found at start-up, the settings copy, CheckFromTime, CalibrationPending and
+// the day of the first run, with the one engine lock.
 //
 // Threads: `lock` guards `data` (lists, own addresses, decisions, statistics)
 // and `deliveredMailIds`; whoever touches them holds it for the list
@@ -33,6 +33,7 @@ struct EngineState {
     Settings settings;
     double CheckFromTime = 30000.0 - 1.0; // OLE date; "StopTime" minus one day
     bool CalibrationPending = false;
+    std::string firstRunDate; // "Run": the day of the profile's first run, "%m.%d.%Y"
 
     // What one pass works on; the state must outlive the pass.
     PassContext passContext(outlook::Application& application, DebugLog& log, const Clock& clock,

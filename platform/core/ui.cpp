@@ -62,6 +62,13 @@ MessageAnswer ConsoleUi::showMessage(const MessageRequest& request)
     return defaultAnswer(request);
 }
 
+std::optional<std::string> ConsoleUi::chooseFileToOpen(const FileOpenRequest&) { return std::nullopt; }
+
+void ConsoleUi::showProgress(const std::string& caption, int position)
+{
+    reportToStandardError(caption + ": " + std::to_string(position) + "%");
+}
+
 bool ConsoleUi::openWithShell(const std::string& fileOrAddress, const std::string& workingFolder)
 {
     posix_spawn_file_actions_t actions;

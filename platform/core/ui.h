@@ -1,8 +1,10 @@
 // The user-facing services every part of the system uses: the modal message
-// box and the shell's "open this file or address". Worker threads may call
-// them; an implementation marshals to its user-interface thread itself.
+// box, the file-open box, the progress of a long step shown without a window,
+// and the shell's "open this file or address". Worker threads may call them;
+// an implementation marshals to its user-interface thread itself.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kvn {
@@ -24,6 +26,14 @@ struct MessageRequest {
     int defaultButton = 0;
 };
 
+// The file-open box: a file that must exist, of the types the filter names
+// ("KVN List (*.lst)|*.lst||": description and pattern pairs, each followed
+// by "|"), with a file name proposed.
+struct FileOpenRequest {
+    std::string filter;
+    std::string fileName;
+};
+
 // The answer a box gives when the user just presses Enter.
 MessageAnswer defaultAnswer(const MessageRequest& request);
 
@@ -31,16 +41,25 @@ class Ui {
 public:
     virtual ~Ui() = default;
     virtual MessageAnswer showMessage(const MessageRequest& request) = 0;
+    // The file the user chose, or none when the box was cancelled or cannot be
+    // shown. The process's current folder is the same afterwards.
+    virtual std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) = 0;
+    // The position (0..100) of a bar with this caption, for a long step that
+    // runs without its window; called when the position changes.
+    virtual void showProgress(const std::string& caption, int position) = 0;
     // Opens a file or an address with the desktop's preferred program.
     // False when nothing could be started.
     virtual bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) = 0;
 };
 
 // For command-line use: writes caption and text to stderr and answers with the
-// box's default button; opens with xdg-open.
+// box's default button; chooses no file; writes progress to stderr as
+// "caption: N%"; opens with xdg-open.
 class ConsoleUi final : public Ui {
 public:
     MessageAnswer showMessage(const MessageRequest& request) override;
+    std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override;
+    void showProgress(const std::string& caption, int position) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
 };
 

@@ -8,6 +8,8 @@ ScriptedUi::~ScriptedUi()
 {
     for (const Expected& missing : expected_)
         ADD_FAILURE() << "The message box \"" << missing.caption << "\" was expected but never shown";
+    if (!fileOpenAnswers_.empty())
+        ADD_FAILURE() << fileOpenAnswers_.size() << " file-open boxes were expected but never shown";
 }
 
 ScriptedUi& ScriptedUi::expect(std::string caption, MessageAnswer answer)
@@ -28,6 +30,26 @@ MessageAnswer ScriptedUi::showMessage(const MessageRequest& request)
     EXPECT_EQ(next.caption, request.caption) << "with the text: " << request.text;
     return next.answer;
 }
+
+ScriptedUi& ScriptedUi::expectFileOpen(std::optional<std::string> answer)
+{
+    fileOpenAnswers_.push_back(std::move(answer));
+    return *this;
+}
+
+std::optional<std::string> ScriptedUi::chooseFileToOpen(const FileOpenRequest& request)
+{
+    fileOpenRequests_.push_back(request);
+    if (fileOpenAnswers_.empty()) {
+        ADD_FAILURE() << "Unexpected file-open box for " << request.fileName;
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(fileOpenAnswers_.front());
+    fileOpenAnswers_.pop_front();
+    return answer;
+}
+
+void ScriptedUi::showProgress(const std::string& caption, int position) { progress_.emplace_back(caption, position); }
 
 bool ScriptedUi::openWithShell(const std::string& fileOrAddress, const std::string&)
 {

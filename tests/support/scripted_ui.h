@@ -6,7 +6,9 @@
 #include "platform/core/ui.h"
 
 #include <deque>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kvn::testing {
@@ -18,11 +20,20 @@ public:
     // The next box must have this caption; it is answered with `answer`.
     ScriptedUi& expect(std::string caption, MessageAnswer answer);
 
+    // The next file-open box is answered with this file (none: cancelled);
+    // a box that was not scripted fails the test.
+    ScriptedUi& expectFileOpen(std::optional<std::string> answer);
+
     MessageAnswer showMessage(const MessageRequest& request) override;
+    std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override;
+    void showProgress(const std::string& caption, int position) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
 
     const std::vector<MessageRequest>& shown() const { return shown_; }
     const std::vector<std::string>& opened() const { return opened_; }
+    const std::vector<FileOpenRequest>& fileOpenRequests() const { return fileOpenRequests_; }
+    // Every progress report, in order: caption and position.
+    const std::vector<std::pair<std::string, int>>& progress() const { return progress_; }
     // What openWithShell answers (true unless the test says otherwise).
     void setShellOpenSucceeds(bool succeeds) { shellOpenSucceeds_ = succeeds; }
 
@@ -32,6 +43,9 @@ private:
         MessageAnswer answer;
     };
     std::deque<Expected> expected_;
+    std::deque<std::optional<std::string>> fileOpenAnswers_;
+    std::vector<FileOpenRequest> fileOpenRequests_;
+    std::vector<std::pair<std::string, int>> progress_;
     std::vector<MessageRequest> shown_;
     std::vector<std::string> opened_;
     bool shellOpenSucceeds_ = true;
