@@ -3,17 +3,13 @@
 #include "lists/list_kind.h"
 #include "platform/core/utf8_text.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kvn {
 namespace {
 
 bool isGuard(const ListEntry& entry) { return entry.value == firstRunGuardName && entry.extra == firstRunGuardAddress; }
-
-// The entries the walk compares: all of them but a guard standing last.
-std::size_t walkedEntries(const ListSequence& whiteAddresses)
-{
-    const bool guardLast = !whiteAddresses.empty() && isGuard(whiteAddresses.back());
-    return whiteAddresses.size() - (guardLast ? 1 : 0);
-}
 
 } // namespace
 
@@ -25,9 +21,10 @@ void appendGuard(ListSequence& whiteAddresses)
 
 bool removeGuard(ListSequence& whiteAddresses)
 {
-    if (whiteAddresses.empty() || !isGuard(whiteAddresses.back()))
+    const auto guard = std::find_if(whiteAddresses.rbegin(), whiteAddresses.rend(), isGuard);
+    if (guard == whiteAddresses.rend())
         return false;
-    whiteAddresses.pop_back();
+    whiteAddresses.erase(std::next(guard).base());
     return true;
 }
 
@@ -39,10 +36,11 @@ bool addWhiteAddress(ListSequence& whiteAddresses, std::string_view address, std
     if (address.empty())
         return false;
     std::string lowerCase = toLowerUtf8(address);
-    const std::size_t walked = walkedEntries(whiteAddresses);
     std::size_t position = 0;
-    for (; position < walked; ++position) {
+    for (; position < whiteAddresses.size(); ++position) {
         ListEntry& entry = whiteAddresses[position];
+        if (isGuard(entry))
+            break;
         const int order = compareIgnoringCase(lowerCase, entry.extra);
         if (order == 0) {
             if (present == PresentEntry::NameTheAddress && looksLikeAddress(entry.value))

@@ -28,8 +28,9 @@ enum class PresentEntry {
 // Appends the guard at the end of the white Address sequence.
 void appendGuard(ListSequence& whiteAddresses);
 
-// Removes the guard, which is the last entry while the steps run. True when
-// the last entry was the guard; false (nothing removed) otherwise.
+// Removes the guard: the last entry while the steps run, or the guard nearest
+// the end should a command have put an entry after it meanwhile. False
+// (nothing removed) when there is none.
 bool removeGuard(ListSequence& whiteAddresses);
 
 // True when the text holds "@" after its first character: a name that is
@@ -40,10 +41,10 @@ bool looksLikeAddress(std::string_view name);
 // ("%Y.%m.%d"). The address is taken in lower case; an empty one is ignored.
 // The walk compares each entry's address ignoring case: at an equal one the
 // address is present (see PresentEntry); before the first greater one the new
-// entry is inserted. The guard, when it stands last, counts as greater than
-// everything, so an address sorting after it (a letter outside ASCII) still
-// goes before it; without a guard such an address is appended. Returns true
-// when an entry was inserted.
+// entry is inserted. The guard counts as greater than everything, so an
+// address sorting after it (a letter outside ASCII) still goes before it;
+// without a guard such an address is appended. Returns true when an entry
+// was inserted.
 bool addWhiteAddress(ListSequence& whiteAddresses, std::string_view address, std::string displayName,
     PresentEntry present, const std::string& today);
 

@@ -122,7 +122,7 @@ void FirstRunDialog::buildWhiteList(bool contacts, bool sentItems, bool otherFol
         bar(100);
     std::lock_guard lock(state_.lock);
     [[maybe_unused]] const bool removed = removeGuard(target.lists.sequence(ListKind::Address, true));
-    assert(removed && "every address is inserted before the guard, which stays last");
+    assert(removed && "nothing removes the guard but this");
 }
 
 void FirstRunDialog::showOutcome()

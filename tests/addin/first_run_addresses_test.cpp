@@ -45,8 +45,11 @@ TEST(FirstRunAddresses, EachAddressGoesBeforeTheFirstGreaterOneInLowerCase)
         << "a letter outside ASCII sorts after the guard yet goes before it";
     EXPECT_EQ(list[0].dateAdded, today);
 
+    list.emplace_back(2, "Put last by a command", "x@example.org", 0, "", "");
     ASSERT_TRUE(removeGuard(list));
-    EXPECT_EQ(list.size(), 4u);
+    EXPECT_EQ(list.size(), 5u);
+    EXPECT_EQ(list.back().extra, "x@example.org") << "the guard goes wherever it stands";
+    list.pop_back();
     EXPECT_FALSE(removeGuard(list)) << "only the guard is removed";
     EXPECT_EQ(list.size(), 4u);
     EXPECT_TRUE(addWhiteAddress(list, "Ötzi@example.org", "Ötzi", PresentEntry::Keep, today));

@@ -42,5 +42,13 @@ TEST(Diagnostics, MessagesCarryTheProgramsName)
     EXPECT_NE(written.find("Invalid IP: Please enter valid IP addresses"), std::string::npos) << written;
 }
 
+TEST(Diagnostics, TheConsoleChoosesNoFileAndWritesProgressAsPercent)
+{
+    ConsoleUi ui;
+    EXPECT_FALSE(ui.chooseFileToOpen({"KVN List (*.lst)|*.lst||", "lists"}));
+    const std::string written = standardErrorOf([&] { ui.showProgress("Building white list", 36); });
+    EXPECT_NE(written.find(": Building white list: 36%\n"), std::string::npos) << written;
+}
+
 } // namespace
 } // namespace kvn
