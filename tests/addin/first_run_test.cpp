@@ -6,7 +6,9 @@
 #include "tests/addin/first_run_fixture.h"
 
 #include <filesystem>
+#include <future>
 #include <gmock/gmock.h>
+#include <mutex>
 
 namespace kvn {
 namespace {
@@ -15,6 +17,48 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Pair;
 
+// Whether no thread holds the lock, asked from another thread.
+bool isFree(std::mutex& lock)
+{
+    return std::async(std::launch::async, [&lock] {
+        if (!lock.try_lock())
+            return false;
+        lock.unlock();
+        return true;
+    }).get();
+}
+
+// A scripted Ui that notes at each call whether the engine lock was free.
+class LockNotingUi final : public Ui {
+public:
+    LockNotingUi(Ui& real, std::mutex& lock) : real_(real), lock_(lock) { }
+    std::vector<bool> lockFreeAtCalls;
+
+    MessageAnswer showMessage(const MessageRequest& request) override
+    {
+        lockFreeAtCalls.push_back(isFree(lock_));
+        return real_.showMessage(request);
+    }
+    std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override
+    {
+        lockFreeAtCalls.push_back(isFree(lock_));
+        return real_.chooseFileToOpen(request);
+    }
+    void showProgress(const std::string& caption, int position) override
+    {
+        lockFreeAtCalls.push_back(isFree(lock_));
+        real_.showProgress(caption, position);
+    }
+    bool openWithShell(const std::string& file, const std::string& folder) override
+    {
+        return real_.openWithShell(file, folder);
+    }
+
+private:
+    Ui& real_;
+    std::mutex& lock_;
+};
+
 // The real object model with some of its answers made to fail.
 class FailingApplication final : public outlook::Application {
 public:
@@ -22,26 +66,42 @@ public:
 
     bool contactsFail = false;
     bool cleanUpFails = false;
+    // When set, each call notes whether this lock was free.
+    std::mutex* engineLock = nullptr;
+    std::vector<bool> lockFreeAtCalls;
 
     outlook::NamespacePtr getNamespace(std::string_view type) override
     {
+        noteLock();
         outlook::NamespacePtr mapi = real_->getNamespace(type);
         return mapi ? std::make_shared<FailingNamespace>(std::move(mapi), *this) : nullptr;
     }
     outlook::ItemPtr createItem(int type) override { return real_->createItem(type); }
-    std::shared_ptr<outlook::SafeMailItem> createSafeMailItem() override { return real_->createSafeMailItem(); }
+    std::shared_ptr<outlook::SafeMailItem> createSafeMailItem() override
+    {
+        noteLock();
+        return real_->createSafeMailItem();
+    }
     std::shared_ptr<outlook::SafeContactItem> createSafeContactItem() override
     {
+        noteLock();
         return real_->createSafeContactItem();
     }
     std::shared_ptr<outlook::MapiUtils> createMapiUtils() override
     {
+        noteLock();
         return cleanUpFails ? nullptr : real_->createMapiUtils();
     }
     std::shared_ptr<outlook::CdoSession> createCdoSession() override { return real_->createCdoSession(); }
     outlook::ExplorerPtr activeExplorer() override { return real_->activeExplorer(); }
 
 private:
+    void noteLock()
+    {
+        if (engineLock)
+            lockFreeAtCalls.push_back(isFree(*engineLock));
+    }
+
     class FailingNamespace final : public outlook::Namespace {
     public:
         FailingNamespace(outlook::NamespacePtr real, FailingApplication& owner) : real_(std::move(real)), owner_(owner)
@@ -50,6 +110,7 @@ private:
         outlook::FoldersPtr folders() override { return real_->folders(); }
         outlook::FolderPtr getDefaultFolder(int which) override
         {
+            owner_.noteLock();
             if (which == outlook::olFolderContacts && owner_.contactsFail)
                 return nullptr;
             return real_->getDefaultFolder(which);
@@ -293,6 +354,25 @@ TEST_F(FirstRunTest, AnImportCancelledOrUnreadableAddsNothingAndTheStepsGoOn)
     missing.next();
     EXPECT_TRUE(missing.succeeded());
     EXPECT_THAT(whiteList(), ElementsAre("Ann Smith <ann@example.org>"));
+}
+
+TEST_F(FirstRunTest, TheEngineLockIsFreeAtEveryMessageProgressReportAndMailStoreCall)
+{
+    putUsualMail();
+    testing::writeWholeFile(temp / "empty.lst", "");
+    FailingApplication application(open());
+    application.engineLock = &state.lock;
+    LockNotingUi noting(ui, state.lock);
+    ui.expect("Import Lists", MessageAnswer::Ok).expectFileOpen(temp / "empty.lst");
+    ui.expect("Configuring KVN", MessageAnswer::Ok);
+    FirstRunDialog dialog(state, FirstRunServices{application, noting, realFileSystem(), clock});
+    dialog.setImportFile(true);
+    EXPECT_TRUE(runWithoutWindow(dialog, noting));
+
+    EXPECT_EQ(noting.lockFreeAtCalls.size(), 2u + 1u + 6u) << "two boxes, one file-open box, six bar positions";
+    EXPECT_THAT(noting.lockFreeAtCalls, ::testing::Each(true));
+    EXPECT_GE(application.lockFreeAtCalls.size(), 5u);
+    EXPECT_THAT(application.lockFreeAtCalls, ::testing::Each(true));
 }
 
 } // namespace
