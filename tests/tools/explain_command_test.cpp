@@ -1,0 +1,125 @@
+// kvnctl explain on real messages against real profile data (lists written
+// by kvnctl itself, options in a real registry folder): the verdict, folder,
+// rule, entry and record for each kind of sender, the JSON form, and proof
+// that neither the profile nor the mailbox changes.
+#include "tests/platform/lock_holder.h"
+#include "tests/tools/explain_fixture.h"
+
+namespace kvn::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST_F(ExplainCommand, AWhiteSenderIsTrustedAndStaysInItsInbox)
+{
+    listAdd("--white", "address", "carol@friends.example");
+    const KvnctlResult result = explain(inMailbox("ham-friend.eml", "1.friend"));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(holds(result.out,
+        "summary: trusted: ends in Personal Folders/Inbox, unread; sender address \"carol@friends.example\" on "
+        "the white list"))
+        << result.out;
+    EXPECT_TRUE(holds(result.out, "message: Trusted e-mail - Carol@Friends.example")) << result.out;
+    EXPECT_TRUE(holds(result.out, "rule: sender address")) << result.out;
+}
+
+TEST_F(ExplainCommand, ABlackDomainIsBlockedIntoDeletedItems)
+{
+    listAdd("--black", "domain", "junk.example");
+    const KvnctlResult result = explain(inMailbox("blocked-domain.eml", "2.junk"), true);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(holds(result.out, "\"verdict\": \"blocked\"")) << result.out;
+    EXPECT_TRUE(holds(result.out, "\"folder\": \"Personal Folders/Trash\"")) << result.out;
+    EXPECT_TRUE(holds(result.out, "\"markedRead\": true")) << result.out;
+    EXPECT_TRUE(holds(result.out, "\"rule\": \"sender domain\"")) << result.out;
+    EXPECT_TRUE(holds(result.out,
+        "\"category\": 0,\n      \"reason\": 2,\n      \"message\": \"Blocked domain - "
+        "junk.example\""))
+        << result.out;
+    EXPECT_TRUE(holds(result.out, "\"quarantineDecision\": null")) << result.out;
+}
+
+TEST_F(ExplainCommand, ABlackWordIsProposedInTheQuarantineOrCarriedOut)
+{
+    listAdd("--black", "word", "listing");
+    const std::string message = inMailbox("received-chain.eml", "3.word");
+    const KvnctlResult proposed = explain(message, true);
+    ASSERT_EQ(proposed.status, 0) << proposed.err;
+    EXPECT_TRUE(holds(proposed.out,
+        "\"summary\": \"quarantined: ends in Personal Folders/KVN Quarantined, unread; word in subject \\\"listing\\\" "
+        "on the black list, proposed to block\""))
+        << proposed.out;
+    EXPECT_TRUE(holds(proposed.out,
+        "\"entryId\": \"3.word\",\n      \"reason\": 3,\n      \"message\": \"Blocked "
+        "word/expression in subject - listing\",\n      \"isWhite\": false"))
+        << proposed.out;
+    EXPECT_TRUE(holds(proposed.out, "\"statRecord\": null")) << proposed.out;
+
+    ASSERT_EQ(run({"settings", "set", "ProcessQWndMails", "1"}).status, 0);
+    const KvnctlResult carriedOut = explain(message);
+    ASSERT_EQ(carriedOut.status, 0) << carriedOut.err;
+    EXPECT_TRUE(holds(carriedOut.out,
+        "summary: blocked: ends in Personal Folders/Trash, read; word in subject \"listing\" on the black list"))
+        << carriedOut.out;
+    EXPECT_TRUE(holds(carriedOut.out, "message: Blocked word/expression in subject - listing")) << carriedOut.out;
+}
+
+TEST_F(ExplainCommand, AnUnknownSenderIsQuarantinedByNoRule)
+{
+    listAdd("--white", "address", "carol@friends.example");
+    const KvnctlResult result = explain(inMailbox("spam-html-only.eml", "4.unknown"), true);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(holds(result.out,
+        "\"summary\": \"quarantined: ends in Personal Folders/KVN Quarantined, unread; "
+        "no rule\""))
+        << result.out;
+    EXPECT_TRUE(holds(result.out, "\"rule\": \"no rule\",\n    \"entry\": null")) << result.out;
+    EXPECT_TRUE(holds(result.out, "\"category\": 1,\n      \"reason\": 0,\n      \"message\": \"\"")) << result.out;
+    EXPECT_TRUE(holds(result.out, "\"quarantineDecision\": null")) << result.out;
+}
+
+TEST_F(ExplainCommand, TrustedMailGoesToTheDefaultInboxStore)
+{
+    listAdd("--white", "address", "carol@friends.example");
+    ASSERT_EQ(run({"settings", "set", "DefaultInbox", "Work"}).status, 0);
+    const KvnctlResult result = explain(inMailbox("ham-friend.eml", "5.friend"));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(
+        holds(result.out, "summary: trusted: ends in Work/Inbox, unread; sender address \"carol@friends.example\""))
+        << result.out;
+}
+
+// Neither the profile's files, its options nor the mailbox change, the
+// temporary folder goes, and all of it while another program holds the lock.
+TEST_F(ExplainCommand, NothingOfTheProfileOrTheMailboxChanges)
+{
+    listAdd("--white", "address", "carol@friends.example");
+    listAdd("--black", "domain", "junk.example");
+    listAdd("--black", "word", "listing");
+    ASSERT_EQ(run({"settings", "set", "ProcessQWndMails", "1"}).status, 0);
+    const std::vector<std::string> messages
+        = {inMailbox("ham-friend.eml", "6.a"), inMailbox("blocked-domain.eml", "6.b"),
+            inMailbox("received-chain.eml", "6.c"), inMailbox("spam-html-only.eml", "6.d")};
+    LockHolder host(install / profile, "korvane");
+    ASSERT_TRUE(host.holds()) << host.firstLine();
+    const auto profileBefore = snapshotOf(install.path());
+    const auto registryBefore = snapshotOf(registryFolder().path());
+    const auto mailboxBefore = snapshotOf(mailbox.path());
+
+    std::vector<std::string> words = {"explain"};
+    words.insert(words.end(), messages.begin(), messages.end());
+    const KvnctlResult result = run(words);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(holds(result.out, "summary: trusted")) << result.out;
+    EXPECT_TRUE(holds(result.out, "summary: blocked: ends in Personal Folders/Trash, read; sender domain"));
+    EXPECT_TRUE(holds(result.out, "summary: blocked: ends in Personal Folders/Trash, read; word in subject"));
+    EXPECT_TRUE(holds(result.out, "summary: quarantined"));
+
+    EXPECT_EQ(snapshotOf(install.path()), profileBefore);
+    EXPECT_EQ(snapshotOf(registryFolder().path()), registryBefore);
+    EXPECT_EQ(snapshotOf(mailbox.path()), mailboxBefore);
+    EXPECT_TRUE(fs::is_empty(temporary.path())) << "the temporary folder was left behind";
+}
+
+} // namespace
+} // namespace kvn::testing
