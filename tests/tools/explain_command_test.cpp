@@ -2,6 +2,8 @@
 // by kvnctl itself, options in a real registry folder): the verdict, folder,
 // rule, entry and record for each kind of sender, the JSON form, and proof
 // that neither the profile nor the mailbox changes.
+#include "lists/profile_data.h"
+#include "platform/core/clock.h"
 #include "tests/platform/lock_holder.h"
 #include "tests/tools/explain_fixture.h"
 
@@ -87,6 +89,40 @@ TEST_F(ExplainCommand, TrustedMailGoesToTheDefaultInboxStore)
     EXPECT_TRUE(
         holds(result.out, "summary: trusted: ends in Work/Inbox, unread; sender address \"carol@friends.example\""))
         << result.out;
+}
+
+TEST_F(ExplainCommand, SameSenderProtectionAndTheCalibrationAreExplained)
+{
+    {
+        ProfileData data(install.path(), profile, realFileSystem(), systemClock());
+        ASSERT_TRUE(data.loadAll().ok());
+        data.ownAddresses().push_back({"me@home.example", ""});
+        ASSERT_TRUE(data.saveAll().ok());
+    }
+    listAdd("--white", "address", "me@home.example");
+    const std::string ownFile = install / (profile + "/own.kvn");
+    const std::string ownBefore = readWholeFile(ownFile);
+
+    const KvnctlResult calibration = explain(inMailbox("calibration.eml", "7.calibration"), true);
+    ASSERT_EQ(calibration.status, 0) << calibration.err;
+    EXPECT_TRUE(holds(calibration.out,
+        "\"summary\": \"trusted: ends in Personal Folders/Inbox, unread; sender address "
+        "\\\"me@home.example\\\" on the white list; sets the calibration IP of "
+        "me@home.example to \\\"192.0.2.33\\\"\""))
+        << calibration.out;
+    EXPECT_TRUE(holds(calibration.out,
+        "\"calibrationLearned\": {\n      \"address\": \"me@home.example\",\n      "
+        "\"calibration\": \"192.0.2.33\""))
+        << calibration.out;
+
+    const KvnctlResult spoofed = explain(inMailbox("own-address-spoofed.eml", "8.spoofed"));
+    ASSERT_EQ(spoofed.status, 0) << spoofed.err;
+    EXPECT_TRUE(holds(spoofed.out,
+        "summary: quarantined: ends in Personal Folders/KVN Quarantined, unread; failed "
+        "the same-sender check, then no rule"))
+        << spoofed.out;
+    EXPECT_TRUE(holds(spoofed.out, "message: Same sender and receiver address")) << spoofed.out;
+    EXPECT_EQ(readWholeFile(ownFile), ownBefore) << "the calibration text was learned in the copy only";
 }
 
 // Neither the profile's files, its options nor the mailbox change, the

@@ -1,5 +1,6 @@
 #include "tools/kvnctl/explanation_printing.h"
 
+#include "platform/core/ole_date.h"
 #include "tools/kvnctl/list_printing.h"
 
 namespace kvn::kvnctl {
@@ -26,6 +27,8 @@ void printStatRecord(Printer& printer, const std::optional<StatRecord>& record)
     }
     printer.beginMap();
     printer.field("when", record->when);
+    if (const std::optional<std::tm> local = localFromOleDate(record->when))
+        printer.field("whenLocal", formatLocalTime(*local, "%Y-%m-%d %H:%M:%S"));
     printer.field("category", static_cast<std::int64_t>(record->category));
     printer.field("reason", static_cast<std::int64_t>(record->reason));
     printer.field("message", record->message);
