@@ -4,6 +4,7 @@
 // that neither the profile nor the mailbox changes.
 #include "lists/profile_data.h"
 #include "platform/core/clock.h"
+#include "tests/ip2c/ip2c_test_support.h"
 #include "tests/platform/lock_holder.h"
 #include "tests/tools/explain_fixture.h"
 
@@ -123,6 +124,34 @@ TEST_F(ExplainCommand, SameSenderProtectionAndTheCalibrationAreExplained)
         << spoofed.out;
     EXPECT_TRUE(holds(spoofed.out, "message: Same sender and receiver address")) << spoofed.out;
     EXPECT_EQ(readWholeFile(ownFile), ownBefore) << "the calibration text was learned in the copy only";
+}
+
+TEST_F(ExplainCommand, TheCountryRuleUsesTheDatabaseWhenIp2CountryIsOn)
+{
+    const OdbcIniFile odbcIni(temporary / "odbc.ini");
+    listAdd("--white", "country", "germany");
+    const std::string message = putMessage(mailbox.path(), "cur", "9.abroad:2,S", 1600000000,
+        "Received: from relay.example (relay.example [81.0.0.7])\n\tby mx.home.example\n"
+        "From: someone@abroad.example\nTo: me@home.example\nSubject: Hello\n\nHi.\n");
+    ASSERT_EQ(run({"settings", "set", "Ip2Country", "1"}).status, 0);
+
+    const KvnctlResult withoutDatabase = explain(message);
+    ASSERT_EQ(withoutDatabase.status, 0) << withoutDatabase.err;
+    EXPECT_TRUE(holds(withoutDatabase.err, "the country rule is left out: no IP-to-country database"))
+        << withoutDatabase.err;
+    EXPECT_TRUE(holds(withoutDatabase.out,
+        "summary: quarantined: ends in Personal Folders/KVN Quarantined, unread; "
+        "no rule"))
+        << withoutDatabase.out;
+
+    buildTestDatabase(install.path());
+    const KvnctlResult withDatabase = explain(message);
+    ASSERT_EQ(withDatabase.status, 0) << withDatabase.err;
+    EXPECT_TRUE(holds(withDatabase.out,
+        "summary: quarantined: ends in Personal Folders/KVN Quarantined, unread; "
+        "country \"GERMANY\" on the white list, proposed to trust"))
+        << withDatabase.out;
+    EXPECT_TRUE(holds(withDatabase.out, "message: Trusted country - GERMANY")) << withDatabase.out;
 }
 
 // Neither the profile's files, its options nor the mailbox change, the
