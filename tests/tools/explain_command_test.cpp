@@ -4,6 +4,7 @@
 // that neither the profile nor the mailbox changes.
 #include "lists/profile_data.h"
 #include "platform/core/clock.h"
+#include "platform/outlook/profile_stores.h"
 #include "tests/ip2c/ip2c_test_support.h"
 #include "tests/platform/lock_holder.h"
 #include "tests/tools/explain_fixture.h"
@@ -40,6 +41,21 @@ TEST_F(ExplainCommand, ABlackDomainIsBlockedIntoDeletedItems)
         "junk.example\""))
         << result.out;
     EXPECT_TRUE(holds(result.out, "\"quarantineDecision\": null")) << result.out;
+}
+
+TEST_F(ExplainCommand, TheFoldersAreNamedAsTheProfilesDefaultStoreNamesThem)
+{
+    outlook::StoreConfig store;
+    store.displayName = "Home";
+    store.root = mailbox.path();
+    store.trashFolder = "Deleted Messages";
+    ASSERT_TRUE(outlook::addProfileStore(registry::processRegistry(), profile, store));
+    listAdd("--black", "domain", "junk.example");
+    const KvnctlResult result = explain(inMailbox("blocked-domain.eml", "2.home"));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(holds(result.out, "summary: blocked: ends in Home/Deleted Messages, read; sender domain"))
+        << result.out;
+    EXPECT_FALSE(fs::exists(mailbox / ".Deleted Messages")) << "the profile's own store was touched";
 }
 
 TEST_F(ExplainCommand, ABlackWordIsProposedInTheQuarantineOrCarriedOut)
@@ -158,6 +174,9 @@ TEST_F(ExplainCommand, TheCountryRuleUsesTheDatabaseWhenIp2CountryIsOn)
 // temporary folder goes, and all of it while another program holds the lock.
 TEST_F(ExplainCommand, NothingOfTheProfileOrTheMailboxChanges)
 {
+    outlook::StoreConfig store;
+    store.root = mailbox.path();
+    ASSERT_TRUE(outlook::addProfileStore(registry::processRegistry(), profile, store));
     listAdd("--white", "address", "carol@friends.example");
     listAdd("--black", "domain", "junk.example");
     listAdd("--black", "word", "listing");

@@ -27,11 +27,11 @@ Settings profileSettings(const CommandContext& context)
     return readSettings(context.options.profile);
 }
 
-std::string defaultStoreName(const CommandContext& context)
+outlook::StoreConfig defaultStore(const CommandContext& context)
 {
     requireReadableHive(registry::processRegistry(), registry::Hive::CurrentUser);
     const auto stores = outlook::loadProfileStores(registry::processRegistry(), context.options.profile, homeFolder());
-    return stores.empty() ? outlook::StoreConfig().displayName : stores.front().displayName;
+    return stores.empty() ? outlook::StoreConfig() : stores.front();
 }
 
 std::string temporaryBase()
@@ -90,7 +90,7 @@ int runExplainCommand(CommandContext& context)
         return status;
     const Settings settings = profileSettings(context);
     const CountryDatabase countries(context, settings.useCountry);
-    const ExplainProfile profile{*data, settings, defaultStoreName(context),
+    const ExplainProfile profile{*data, settings, defaultStore(context),
         readString(profileSubKey(context.options.profile), setting::DefaultInbox, ""), countries.lookup(),
         temporaryBase()};
 

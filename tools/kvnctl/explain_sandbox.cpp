@@ -172,12 +172,20 @@ void collectWrites(const ProfileData& before, const ProfileData& after, MailExpl
             explanation.calibrationLearned = own[i];
 }
 
-outlook::StoreConfig storeConfig(const std::string& name, const std::string& root)
+// A store like `model` (its names) kept at `root`, without contacts.
+outlook::StoreConfig storeLike(outlook::StoreConfig model, const std::string& root)
 {
-    outlook::StoreConfig store;
-    store.displayName = name;
-    store.root = root;
-    return store;
+    model.root = root;
+    model.contactsFolder.clear();
+    return model;
+}
+
+outlook::FolderPtr inboxOfStore(const outlook::NamespacePtr& mapi, const std::string& storeName)
+{
+    const outlook::FoldersPtr stores = mapi->folders();
+    const outlook::FolderPtr store = stores ? stores->item(storeName) : nullptr;
+    const outlook::FoldersPtr folders = store ? store->folders() : nullptr;
+    return folders ? folders->item("Inbox") : nullptr;
 }
 
 class Sandbox {
@@ -188,14 +196,17 @@ public:
     {
         if (!makeMaildir(mailRoot()) || (needsInboxStore() && !makeMaildir(inboxStoreRoot())))
             return systemError("cannot make the temporary Maildir");
-        std::vector<outlook::StoreConfig> stores = {storeConfig(profile_.defaultStoreName, mailRoot())};
-        if (needsInboxStore())
-            stores.push_back(storeConfig(profile_.defaultInboxStore, inboxStoreRoot()));
+        std::vector<outlook::StoreConfig> stores = {storeLike(profile_.defaultStore, mailRoot())};
+        if (needsInboxStore()) {
+            outlook::StoreConfig inboxStore;
+            inboxStore.displayName = profile_.defaultInboxStore;
+            stores.push_back(storeLike(inboxStore, inboxStoreRoot()));
+        }
         application_ = outlook::openMaildirApplication(std::move(stores), profile_.data.profileName());
         return {};
     }
 
-    const std::string mailRoot() const { return folder_ + "/mail"; }
+    std::string mailRoot() const { return folder_ + "/mail"; }
 
     ExplainOutcome run(const std::string& unique)
     {
@@ -237,7 +248,7 @@ public:
 private:
     bool needsInboxStore() const
     {
-        return !profile_.defaultInboxStore.empty() && profile_.defaultInboxStore != profile_.defaultStoreName;
+        return !profile_.defaultInboxStore.empty() && profile_.defaultInboxStore != profile_.defaultStore.displayName;
     }
     std::string inboxStoreRoot() const { return folder_ + "/default-inbox"; }
 
@@ -253,8 +264,7 @@ private:
         state.folders.deletedItems = mapi->getDefaultFolder(outlook::olFolderDeletedItems);
         state.folders.quarantine = folders->add("KVN Quarantined", outlook::olFolderInbox);
         if (!profile_.defaultInboxStore.empty())
-            state.folders.defaultInbox
-                = needsInboxStore() ? folderAtPath(mapi, profile_.defaultInboxStore + "/Inbox") : inbox;
+            state.folders.defaultInbox = needsInboxStore() ? inboxOfStore(mapi, profile_.defaultInboxStore) : inbox;
         return state.folders.deletedItems && state.folders.quarantine;
     }
 

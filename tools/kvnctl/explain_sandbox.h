@@ -10,6 +10,7 @@
 #include "analysis/mail_explanation.h"
 #include "lists/profile_data.h"
 #include "lists/settings.h"
+#include "platform/outlook/maildir_store.h"
 
 #include <cstddef>
 #include <optional>
@@ -29,9 +30,10 @@ inline constexpr std::size_t maxExplainedBytes = std::size_t{256} << 20;
 struct ExplainProfile {
     const ProfileData& data; // as read; each message gets a fresh copy
     Settings settings;
-    // The default store's name: its Deleted Items and "KVN Quarantined" are
-    // where blocked and quarantined mail go.
-    std::string defaultStoreName = "Personal Folders";
+    // The profile's default store (its root is not used): the temporary
+    // store takes its name and its Deleted Items folder's name, as blocked
+    // and quarantined mail go to its Deleted Items and "KVN Quarantined".
+    outlook::StoreConfig defaultStore;
     // The store named by "DefaultInbox": trusted mail is moved to its Inbox.
     // Empty: trusted mail stays in the Inbox it arrived in.
     std::string defaultInboxStore;
@@ -48,9 +50,9 @@ struct ExplainOutcome {
 // The explanation of the message at `path`. Files that are no regular file,
 // cannot be read, are larger than maxExplainedBytes or do not start like an
 // e-mail (message_check.h) give an error naming why. The folders of the
-// explanation are the temporary store's, named as the profile's: the
-// default store's "Inbox", "Trash" and "KVN Quarantined", or the default
-// inbox store's "Inbox".
+// explanation are the temporary stores', named as the profile's: the
+// default store's Inbox, Deleted Items and "KVN Quarantined" ("Personal
+// Folders/Trash"), or the default inbox store's Inbox.
 ExplainOutcome explainMessageFile(const std::string& path, const ExplainProfile& profile);
 
 } // namespace kvn::kvnctl
