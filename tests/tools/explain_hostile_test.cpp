@@ -4,7 +4,9 @@
 #include "tests/support/unprivileged.h"
 #include "tests/tools/explain_fixture.h"
 
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kvn::testing {
@@ -82,6 +84,21 @@ TEST_F(ExplainHostileFiles, AnUnreadableFileIsNamedAndTheNextOneExplained)
     EXPECT_EQ(child.output.substr(0, 2), "1\n") << child.output;
     EXPECT_TRUE(holds(child.output, "kvnctl: Cannot open " + unreadable + ": Permission denied")) << child.output;
     EXPECT_TRUE(holds(child.output, "summary: blocked: ends in Personal Folders/Trash")) << child.output;
+}
+
+// A message piped in (from a mail client, say), through the program itself.
+TEST_F(ExplainHostileFiles, AMessageOnStandardInputIsExplained)
+{
+    listAdd("--black", "domain", "junk.example");
+    const std::string output = mailbox / "output";
+    const std::string command = std::string(KVNCTL_PROGRAM) + " --install-dir '" + install.path() + "' --profile '"
+        + profile + "' explain - < '" + classifyData("blocked-domain.eml") + "' > '" + output + "' 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << readWholeFile(output);
+    EXPECT_TRUE(holds(readWholeFile(output), "file: -\n  summary: blocked: ends in Personal Folders/Trash, read;"))
+        << readWholeFile(output);
+    EXPECT_TRUE(fs::is_empty(temporary.path())) << "a temporary folder was left behind";
 }
 
 } // namespace

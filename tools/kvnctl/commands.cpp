@@ -40,7 +40,7 @@ const char* const explainNotes
       "unread, and on a copy of the profile's data in a private temporary folder: neither the message,\n"
       "its mailbox nor the profile is changed, and it works while the profile is in use. A file that\n"
       "cannot be explained is named with the reason, the others are still explained, and the exit\n"
-      "status is then 1.\n";
+      "status is then 1. \"-\" reads one message from standard input (mail | kvnctl explain -).\n";
 
 const char* const profileNotes = "A store's NAME and PATH are each used once per profile.\n";
 
@@ -67,7 +67,7 @@ const std::vector<CommandGroup>& commandGroups()
                 "mail mark-read ENTRYID"},
             runMailCommand, mailNotes},
         {"country", {"country IP [--json] (the country the IP-to-country database gives)"}, runCountryCommand},
-        {"explain", {"explain FILE... [--json] (what the filter would do with each message, and why)"},
+        {"explain", {"explain FILE|-... [--json] (what the filter would do with each message, and why)"},
             runExplainCommand, explainNotes},
     };
     return groups;

@@ -273,29 +273,35 @@ private:
     outlook::ApplicationPtr application_;
 };
 
-} // namespace
-
-ExplainOutcome explainMessageFile(const std::string& path, const ExplainProfile& profile)
+// The first messageCheckBytes of the source, fewer only at its end (a pipe
+// hands its bytes over in pieces); empty on a read error.
+std::optional<std::string> readStart(int source)
 {
-    struct stat info { };
-    const OpenedRegularFile opened = openRegularFile(path, O_RDONLY, info);
-    if (opened.fd < 0)
-        return failed(opened.error);
-    FileDescriptor source(opened.fd);
-    if (static_cast<std::uintmax_t>(info.st_size) > maxExplainedBytes)
-        return failed("cannot explain " + path + ": it holds " + std::to_string(info.st_size) + " bytes, more than the "
-            + std::to_string(maxExplainedBytes >> 20) + " MiB an explanation copies");
     std::string start(messageCheckBytes, '\0');
-    ssize_t got = 0;
-    do
-        got = ::read(source.get(), start.data(), start.size());
-    while (got < 0 && errno == EINTR);
-    if (got < 0)
-        return failed(systemError("cannot read " + path));
-    start.resize(static_cast<std::size_t>(got));
-    const MessageCheck check = checkMessageStart(start, start.size() < messageCheckBytes);
+    std::size_t filled = 0;
+    while (filled < start.size()) {
+        const ssize_t got = ::read(source, start.data() + filled, start.size() - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    start.resize(filled);
+    return start;
+}
+
+ExplainOutcome explainMessage(
+    int source, const std::string& name, const std::string& unique, const ExplainProfile& profile)
+{
+    const std::optional<std::string> start = readStart(source);
+    if (!start)
+        return failed(systemError("cannot read " + name));
+    const MessageCheck check = checkMessageStart(*start, start->size() < messageCheckBytes);
     if (!check.refusal.empty())
-        return failed("cannot explain " + path + ": " + check.refusal);
+        return failed("cannot explain " + name + ": " + check.refusal);
 
     const TemporaryFolder temporary(profile.temporaryBase);
     if (temporary.path().empty())
@@ -303,12 +309,28 @@ ExplainOutcome explainMessageFile(const std::string& path, const ExplainProfile&
     Sandbox sandbox(profile, temporary.path());
     if (std::string error = sandbox.prepare(); !error.empty())
         return failed(std::move(error));
-    const std::string unique = uniqueNameFor(path);
-    if (std::string error = copyIntoNew(source.get(), start, sandbox.mailRoot(), unique, path); !error.empty())
+    if (std::string error = copyIntoNew(source, *start, sandbox.mailRoot(), unique, name); !error.empty())
         return failed(std::move(error));
     ExplainOutcome outcome = sandbox.run(unique);
     outcome.warning = check.warning;
     return outcome;
+}
+
+} // namespace
+
+ExplainOutcome explainMessageFile(const std::string& path, const ExplainProfile& profile)
+{
+    if (path == "-")
+        return explainMessage(STDIN_FILENO, "standard input", "explained-message", profile);
+    struct stat info { };
+    const OpenedRegularFile opened = openRegularFile(path, O_RDONLY, info);
+    if (opened.fd < 0)
+        return failed(opened.error);
+    const FileDescriptor source(opened.fd);
+    if (static_cast<std::uintmax_t>(info.st_size) > maxExplainedBytes)
+        return failed("cannot explain " + path + ": it holds " + std::to_string(info.st_size) + " bytes, more than the "
+            + std::to_string(maxExplainedBytes >> 20) + " MiB an explanation copies");
+    return explainMessage(source.get(), path, uniqueNameFor(path), profile);
 }
 
 } // namespace kvn::kvnctl

@@ -47,7 +47,8 @@ struct ExplainOutcome {
     std::string warning; // what looks wrong with the file though it was explained; may be empty
 };
 
-// The explanation of the message at `path`. Files that are no regular file,
+// The explanation of the message at `path`, or of the one read from
+// standard input when it is "-" (up to maxExplainedBytes). Files that are no regular file,
 // cannot be read, are larger than maxExplainedBytes or do not start like an
 // e-mail (message_check.h) give an error naming why. The folders of the
 // explanation are the temporary stores', named as the profile's: the
