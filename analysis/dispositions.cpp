@@ -7,6 +7,19 @@ outlook::MailItemPtr moveMail(const outlook::MailItemPtr& mail, const outlook::F
     return folder ? mail->move(folder) : nullptr;
 }
 
+void tellDecided(
+    PassContext& context, std::string entryId, Verdict verdict, DecidingRule rule, const MatchedEntry* entry)
+{
+    if (context.observer == nullptr)
+        return;
+    PassDecision decision{std::move(entryId), verdict, rule, std::nullopt, false};
+    if (entry != nullptr && entry->position >= 0) {
+        decision.entry = entry->entry;
+        decision.white = entry->white;
+    }
+    context.observer->decided(decision);
+}
+
 void deliverTrusted(PassContext& context, const outlook::MailItemPtr& mail)
 {
     std::string entryId;

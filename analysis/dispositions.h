@@ -3,6 +3,7 @@
 // are ignored: a failed move leaves the e-mail where it was).
 #pragma once
 
+#include "analysis/matched_entry.h"
 #include "analysis/pass_context.h"
 
 namespace kvn {
@@ -18,6 +19,12 @@ void deliverTrusted(PassContext& context, const outlook::MailItemPtr& mail);
 
 // Moved, unread, to the quarantine folder. Its entry ID is not recorded.
 void quarantineMail(PassContext& context, const outlook::MailItemPtr& mail);
+
+// Tells the context's observer, if any, the verdict on the e-mail whose
+// entry ID (read before it was moved) is given, and the entry that decided
+// (none, or one whose position is -1, for no entry).
+void tellDecided(
+    PassContext& context, std::string entryId, Verdict verdict, DecidingRule rule, const MatchedEntry* entry = nullptr);
 
 // The mail moved into a folder, or nullptr when there is no folder or the
 // move failed (the mail is where it was).

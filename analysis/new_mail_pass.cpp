@@ -68,6 +68,8 @@ private:
         const std::string entryId = mail->entryId();
         if (entryId.empty())
             return Next::Item;
+        if (context_.observer != nullptr)
+            entryId_ = entryId;
         {
             std::lock_guard lock(context_.lock);
             if (context_.delivered.contains(entryId))
@@ -97,11 +99,12 @@ private:
         }
         switch (byAddress.result) {
         case LookupResult::NoKey:
+            tellDecided(context_, entryId_, Verdict::LeftAlone, DecidingRule::None);
             return Next::Item;
         case LookupResult::InOtherList:
-            return blocked(mail, entry, 1, "Blocked e-mail - " + address);
+            return blocked(mail, entry, DecidingRule::SenderAddress, 1, "Blocked e-mail - " + address);
         case LookupResult::InAskedList:
-            trusted(item, mail, address, entry, 1, "Trusted e-mail - " + address);
+            trusted(item, mail, address, entry, DecidingRule::SenderAddress, 1, "Trusted e-mail - " + address);
             return Next::Item;
         default:
             return byDomain(item, mail, address);
@@ -122,10 +125,10 @@ private:
         }
         switch (byDomain.result) {
         case LookupResult::DomainInAskedList:
-            trusted(item, mail, address, entry, 2, "Trusted domain - " + domain);
+            trusted(item, mail, address, entry, DecidingRule::SenderDomain, 2, "Trusted domain - " + domain);
             return Next::Item;
         case LookupResult::DomainInOtherList:
-            return blocked(mail, entry, 2, "Blocked domain - " + domain);
+            return blocked(mail, entry, DecidingRule::SenderDomain, 2, "Blocked domain - " + domain);
         default:
             quarantineUnsettled(item, mail, {});
             return Next::Item;
@@ -133,22 +136,26 @@ private:
     }
 
     void trusted(const outlook::ItemPtr& item, const outlook::MailItemPtr& mail, const std::string& address,
-        const MatchedEntry& entry, std::int32_t reason, const std::string& message)
+        const MatchedEntry& entry, DecidingRule rule, std::int32_t reason, const std::string& message)
     {
         if (sameSender_ && isSpoofedOwnMail(context_, *safe_, address)) {
+            if (context_.observer != nullptr)
+                context_.observer->failedSameSender(entryId_);
             quarantineUnsettled(item, mail, "Same sender and receiver address");
             return;
         }
         deliverTrusted(context_, mail);
         count(entry, 2, reason, message);
+        tellDecided(context_, entryId_, Verdict::Trusted, rule, &entry);
     }
 
-    Next blocked(
-        const outlook::MailItemPtr& mail, const MatchedEntry& entry, std::int32_t reason, const std::string& message)
+    Next blocked(const outlook::MailItemPtr& mail, const MatchedEntry& entry, DecidingRule rule, std::int32_t reason,
+        const std::string& message)
     {
         if (!deleteBlocked(context_, mail))
             return Next::EndPass;
         count(entry, 0, reason, message);
+        tellDecided(context_, entryId_, Verdict::Blocked, rule, &entry);
         return Next::Item;
     }
 
@@ -158,8 +165,11 @@ private:
         if (AnalizeQuarantinedMail(context_, item))
             return;
         quarantineMail(context_, mail);
-        std::lock_guard lock(context_.lock);
-        context_.data.statistics().addStatRecord(1, 0, std::move(message), {});
+        {
+            std::lock_guard lock(context_.lock);
+            context_.data.statistics().addStatRecord(1, 0, std::move(message), {});
+        }
+        tellDecided(context_, entryId_, Verdict::Quarantined, DecidingRule::None);
     }
 
     void count(const MatchedEntry& entry, std::int32_t category, std::int32_t reason, const std::string& message)
@@ -172,6 +182,7 @@ private:
     PassContext& context_;
     std::shared_ptr<outlook::SafeMailItem> safe_;
     bool sameSender_ = false;
+    std::string entryId_; // of the e-mail being classified, kept only for an observer
 };
 
 } // namespace

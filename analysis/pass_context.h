@@ -13,6 +13,7 @@
 
 #include "analysis/debug_log.h"
 #include "analysis/delivered_mail_ids.h"
+#include "analysis/pass_observer.h"
 #include "lists/profile_data.h"
 #include "lists/settings.h"
 #include "platform/core/clock.h"
@@ -48,6 +49,8 @@ struct PassContext {
     const Clock& clock;
     // Set from another thread to stop the pass at the next e-mail boundary.
     const std::atomic<bool>* stopRequested = nullptr;
+    // Told of each e-mail's verdict (kvnctl explain); null in real passes.
+    PassObserver* observer = nullptr;
 
     bool stopping() const { return stopRequested != nullptr && stopRequested->load(std::memory_order_relaxed); }
 };

@@ -18,25 +18,29 @@ struct RuleMatch {
     MatchedEntry entry;
     std::int32_t reason = 0;
     std::string message;
+    DecidingRule rule = DecidingRule::None;
 };
 
 struct RuleTexts {
     const char* trusted;
     const char* blocked;
     std::int32_t reason;
+    DecidingRule rule;
 };
 
-constexpr RuleTexts subjectRule{"Trusted word/expression in subject - ", "Blocked word/expression in subject - ", 3};
-constexpr RuleTexts bodyRule{
-    "Trusted word/expression in e-mail body - ", "Blocked word/expression in e-mail body - ", 3};
-constexpr RuleTexts attachmentRule{"Trusted attachment type - .", "Blocked attachment type - .", 4};
-constexpr RuleTexts ipRangeRule{"Trusted IP address - ", "Blocked IP address - ", 5};
-constexpr RuleTexts countryRule{"Trusted country - ", "Blocked country - ", 6};
+constexpr RuleTexts subjectRule{
+    "Trusted word/expression in subject - ", "Blocked word/expression in subject - ", 3, DecidingRule::SubjectWord};
+constexpr RuleTexts bodyRule{"Trusted word/expression in e-mail body - ", "Blocked word/expression in e-mail body - ",
+    3, DecidingRule::BodyWord};
+constexpr RuleTexts attachmentRule{
+    "Trusted attachment type - .", "Blocked attachment type - .", 4, DecidingRule::AttachmentType};
+constexpr RuleTexts ipRangeRule{"Trusted IP address - ", "Blocked IP address - ", 5, DecidingRule::IpRange};
+constexpr RuleTexts countryRule{"Trusted country - ", "Blocked country - ", 6, DecidingRule::Country};
 
 RuleMatch ruleMatch(const RuleTexts& rule, MatchedEntry entry, const std::string& value)
 {
     const bool white = entry.white;
-    return {std::move(entry), rule.reason, (white ? rule.trusted : rule.blocked) + value};
+    return {std::move(entry), rule.reason, (white ? rule.trusted : rule.blocked) + value, rule.rule};
 }
 
 // The first entry of the kind, white then black, that accepts the text.
@@ -72,17 +76,29 @@ public:
 
     void act(const RuleMatch& match)
     {
+        // Read before the move, which the old item does not survive.
+        std::string entryId = context_.observer != nullptr ? mail_->entryId() : std::string();
         if (!context_.settings.processQuarantined)
             proposeInQuarantine(match);
         else if (match.entry.white)
             deliverAndCount(match);
         else
             deleteAndCount(match);
-        std::lock_guard lock(context_.lock);
-        bumpMatchedEntry(context_.data.lists(), match.entry, context_.clock);
+        {
+            std::lock_guard lock(context_.lock);
+            bumpMatchedEntry(context_.data.lists(), match.entry, context_.clock);
+        }
+        tellDecided(context_, std::move(entryId), verdictOf(match), match.rule, &match.entry);
     }
 
 private:
+    Verdict verdictOf(const RuleMatch& match) const
+    {
+        if (!context_.settings.processQuarantined)
+            return Verdict::Quarantined;
+        return match.entry.white ? Verdict::Trusted : Verdict::Blocked;
+    }
+
     std::optional<RuleMatch> wordIn(const std::optional<std::string>& text, const RuleTexts& rule)
     {
         if (!text || text->empty())

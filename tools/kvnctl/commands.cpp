@@ -12,6 +12,7 @@ int runStatsCommand(CommandContext& context);
 int runProfileCommand(CommandContext& context);
 int runMailCommand(CommandContext& context);
 int runCountryCommand(CommandContext& context);
+int runExplainCommand(CommandContext& context);
 
 const char* const listsNotes
     = "KIND is address, domain, word, filetype, iprange or country. VALUE may hold several values\n"
@@ -30,6 +31,16 @@ const char* const mailNotes
       "  [UnRead]=true   [UnRead]=false\n"
       "  [ReceivedTime]>='Jan 05 2024 09:30 PM'   (also >, <=, < and =; minute precision;\n"
       "                                            kvnctl filter-date writes such dates)\n";
+
+const char* const explainNotes
+    = "For each message file, what a classification pass would do with it under the profile's lists and\n"
+      "settings: the verdict (trusted, blocked, quarantined or left alone), the folder it would end in,\n"
+      "the rule and list entry that decided (or \"no rule\"), and the statistics record or quarantine\n"
+      "decision the pass would write. The pass runs on a copy of the message, as if it had just arrived\n"
+      "unread, and on a copy of the profile's data in a private temporary folder: neither the message,\n"
+      "its mailbox nor the profile is changed, and it works while the profile is in use. A file that\n"
+      "cannot be explained is named with the reason, the others are still explained, and the exit\n"
+      "status is then 1. \"-\" reads one message from standard input (mail | kvnctl explain -).\n";
 
 const char* const profileNotes = "A store's NAME and PATH are each used once per profile.\n";
 
@@ -56,6 +67,8 @@ const std::vector<CommandGroup>& commandGroups()
                 "mail mark-read ENTRYID"},
             runMailCommand, mailNotes},
         {"country", {"country IP [--json] (the country the IP-to-country database gives)"}, runCountryCommand},
+        {"explain", {"explain FILE|-... [--json] (what the filter would do with each message, and why)"},
+            runExplainCommand, explainNotes},
     };
     return groups;
 }
