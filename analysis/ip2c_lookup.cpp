@@ -30,14 +30,15 @@ constexpr std::string_view anyRangeQuery = "SELECT * FROM ip_to_country WHERE ip
 constexpr std::string_view disjointRangeQuery = "SELECT * FROM (SELECT * FROM ip_to_country WHERE ip_from<=? "
                                                 "ORDER BY ip_from DESC LIMIT 1) WHERE ip_to>=?";
 
-// One ordered scan of the table: a row, when some range starts at or before
-// the end of a range before it (an overlap, or two ranges starting at the
-// same address), ends before it starts, or has no end. Any such row makes the
-// faster query unsafe.
+// One pass over the table, with a look through the index on ip_from at each
+// row: a row, when it has no end or ends before it starts, or when another
+// range starts inside it (an overlap, or two ranges starting at the same
+// address). Any such row makes the faster query unsafe. (A running maximum
+// of ip_to in a window over the rows sorted by ip_from gives the same answer
+// at about twice the cost.)
 constexpr std::string_view overlapQuery
-    = "SELECT ip_from FROM (SELECT ip_from, ip_to, MAX(ip_to) OVER (ORDER BY ip_from ROWS BETWEEN UNBOUNDED "
-      "PRECEDING AND 1 PRECEDING) AS reach FROM ip_to_country) "
-      "WHERE ip_from<=reach OR ip_from>ip_to OR ip_to IS NULL LIMIT 1";
+    = "SELECT a.ip_from FROM ip_to_country a WHERE a.ip_to IS NULL OR a.ip_from>a.ip_to OR EXISTS (SELECT 1 FROM "
+      "ip_to_country b WHERE b.ip_from>=a.ip_from AND b.ip_from<=a.ip_to AND b.rowid<>a.rowid) LIMIT 1";
 
 std::vector<odbc::Attribute> dataSourceAttributes(const std::string& databasePath)
 {
