@@ -16,14 +16,29 @@ namespace {
 constexpr std::string_view useCountryValue = "Ip2Country";
 constexpr int countryColumn = 5;
 
-// The one range that can hold the address: ranges do not overlap, so it is
-// the one with the greatest ip_from not above the address, found through the
-// index on ip_from, and it holds the address when its ip_to reaches it. This
-// reads one index entry and one row where a plain range test would scan
-// every row below the address, which is slowest for addresses in no range.
+// The range test as written for any table: the first row whose range holds
+// the address. On a table whose ranges overlap it is the only right query.
 // Both markers take the address.
-constexpr std::string_view countryQuery = "SELECT * FROM (SELECT * FROM ip_to_country WHERE ip_from<=? "
-                                          "ORDER BY ip_from DESC LIMIT 1) WHERE ip_to>=?";
+constexpr std::string_view anyRangeQuery = "SELECT * FROM ip_to_country WHERE ip_from<=? AND ip_to>=?";
+
+// On a table of disjoint ranges the one range that can hold the address is
+// the one with the greatest ip_from not above it, found through the index on
+// ip_from, and it holds the address when its ip_to reaches it. This reads one
+// index entry and one row where the range test scans every row below the
+// address, which is slowest for addresses in no range. Both markers take the
+// address.
+constexpr std::string_view disjointRangeQuery = "SELECT * FROM (SELECT * FROM ip_to_country WHERE ip_from<=? "
+                                                "ORDER BY ip_from DESC LIMIT 1) WHERE ip_to>=?";
+
+// One pass over the table, with a look through the index on ip_from at each
+// row: a row, when it has no end or ends before it starts, or when another
+// range starts inside it (an overlap, or two ranges starting at the same
+// address). Any such row makes the faster query unsafe. (A running maximum
+// of ip_to in a window over the rows sorted by ip_from gives the same answer
+// at about twice the cost.)
+constexpr std::string_view overlapQuery
+    = "SELECT a.ip_from FROM ip_to_country a WHERE a.ip_to IS NULL OR a.ip_from>a.ip_to OR EXISTS (SELECT 1 FROM "
+      "ip_to_country b WHERE b.ip_from>=a.ip_from AND b.ip_from<=a.ip_to AND b.rowid<>a.rowid) LIMIT 1";
 
 std::vector<odbc::Attribute> dataSourceAttributes(const std::string& databasePath)
 {
@@ -164,7 +179,8 @@ std::string Ip2cLookup::countryOf(std::uint32_t ip, bool* queryFailed)
     if (!connection_)
         return {};
     const std::uint32_t address[] = {ip, ip};
-    odbc::FirstRow row = connection_->queryFirstRowText(countryQuery, address, countryColumn);
+    odbc::FirstRow row
+        = connection_->queryFirstRowText(rangesDisjoint_ ? disjointRangeQuery : anyRangeQuery, address, countryColumn);
     if (!row.status.ok()) {
         if (queryFailed)
             *queryFailed = true;
@@ -183,11 +199,14 @@ void Ip2cLookup::connect()
 {
     odbc::Connected connected = odbc_.connect(ip2cConnectString(ip2cDatabasePath(installDir_)));
     connection_ = std::move(connected.connection);
-    // The database is only ever read here and is replaced by renaming a new
-    // file over it, so the connection may keep its read lock: SQLite then skips
-    // taking the lock and checking the file for changes on every query.
-    if (connection_)
-        static_cast<void>(connection_->queryFirstRowText("PRAGMA locking_mode=EXCLUSIVE", {}, 0));
+    rangesDisjoint_ = connection_ && rangesAreDisjoint(*connection_);
+}
+
+bool Ip2cLookup::rangesAreDisjoint(odbc::Connection& connection)
+{
+    // A check that cannot run leaves the range test, which is right on any table.
+    const odbc::FirstRow row = connection.queryFirstRowText(overlapQuery, {}, 0);
+    return row.status.ok() && !row.found;
 }
 
 void Ip2cLookup::turnOffAndSave()

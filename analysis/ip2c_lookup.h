@@ -72,6 +72,10 @@ public:
 
     bool useCountry() const { return useCountry_; }
     bool isOpen() const { return connection_ != nullptr; }
+    // True when the open database's ranges were found not to overlap when it
+    // was opened, so that the faster query gives the same country as the
+    // range test; false while it is closed.
+    bool rangesDisjoint() const { return connection_ && rangesDisjoint_; }
 
     // The country of `ip` and its look-up against the country lists, white
     // first whatever is asked: NotFound without a query when both lists are
@@ -89,7 +93,9 @@ public:
 
 private:
     bool databaseFileExists() const;
+    // Connects and checks the table once, for the query findCountry uses.
     void connect();
+    static bool rangesAreDisjoint(odbc::Connection& connection);
     void turnOffAndSave();
 
     odbc::Odbc& odbc_;
@@ -99,6 +105,7 @@ private:
     std::string downloadAddress_;
     bool useCountry_ = false;
     std::unique_ptr<odbc::Connection> connection_;
+    bool rangesDisjoint_ = false;
 };
 
 } // namespace kvn

@@ -54,10 +54,12 @@ inline ScannedHeaders scanInPieces(std::string_view message, std::uint32_t seed,
 inline bool sameScan(const ScannedHeaders& a, const ScannedHeaders& b)
 {
     return a.subject == b.subject && a.from == b.from && a.sender == b.sender && a.returnPath == b.returnPath
-        && a.to == b.to && a.cc == b.cc && a.transportHeaders == b.transportHeaders && a.mimeHeaders == b.mimeHeaders
-        && a.complete == b.complete && a.bodyOffset == b.bodyOffset && a.scannedBytes == b.scannedBytes
-        && a.cuts.subject == b.cuts.subject && a.cuts.sender == b.cuts.sender && a.cuts.recipients == b.cuts.recipients
-        && a.cuts.transportHeaders == b.cuts.transportHeaders && a.cuts.block == b.cuts.block;
+        && a.to == b.to && a.cc == b.cc && a.bcc == b.bcc && a.contentType == b.contentType
+        && a.contentClass == b.contentClass && a.transportHeaders == b.transportHeaders
+        && a.mimeHeaders == b.mimeHeaders && a.complete == b.complete && a.bodyOffset == b.bodyOffset
+        && a.scannedBytes == b.scannedBytes && a.cuts.subject == b.cuts.subject && a.cuts.sender == b.cuts.sender
+        && a.cuts.recipients == b.cuts.recipients && a.cuts.transportHeaders == b.cuts.transportHeaders
+        && a.cuts.block == b.cuts.block;
 }
 
 // Every kept value within its cap, the transport headers within theirs and
@@ -72,8 +74,10 @@ inline std::string checkScanCaps(
     if (!within(scanned.from, limits.addressFieldBytes) || !within(scanned.sender, limits.addressFieldBytes)
         || !within(scanned.returnPath, limits.addressFieldBytes))
         return "an address field over its cap";
-    if (scanned.to.size() + scanned.cc.size() > limits.recipientBytes)
+    if (scanned.to.size() + scanned.cc.size() + scanned.bcc.size() > limits.recipientBytes)
         return "recipients over their cap";
+    if (!within(scanned.contentType, limits.kindFieldBytes) || !within(scanned.contentClass, limits.kindFieldBytes))
+        return "a field of the item's kind over its cap";
     // Fields, plus one marker line at the end (the others are charged to the fields).
     if (scanned.transportHeaders.size() > limits.transportReceivedBytes + limits.transportOtherBytes + 64)
         return "transport headers over their cap";
@@ -87,7 +91,7 @@ inline std::string checkScanCaps(
         return "body offset not just past an empty line";
     if (!scanned.complete && scanned.scannedBytes < message.size() && !scanned.cuts.block)
         return "stopped early without a reason";
-    for (const std::string* value : {&scanned.to, &scanned.cc}) {
+    for (const std::string* value : {&scanned.to, &scanned.cc, &scanned.bcc}) {
         if (value->find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos)
             return "NUL or line end in a value";
     }
@@ -119,7 +123,7 @@ inline std::string checkHeaderScan(std::string_view message, std::uint32_t seed,
         return "the file reader answers differently";
     // Decoding a crowd of recipients costs a fuzz run too much; the tests
     // decode the hundred thousand.
-    if (whole.to.size() + whole.cc.size() > 4 * 1024)
+    if (whole.to.size() + whole.cc.size() + whole.bcc.size() > 4 * 1024)
         return {};
     const outlook::MessageHeaders headers = outlook::detail::parseHeaderBlock(whole);
     std::vector<std::string_view> texts{headers.subject, headers.sender.name, headers.sender.address};
@@ -139,6 +143,7 @@ inline HeaderScanLimits smallLimits()
         .transportFieldBytes = 50,
         .transportReceivedBytes = 300,
         .transportOtherBytes = 500,
+        .kindFieldBytes = 30,
         .mimeBytes = 80,
         .blockBytes = 4000};
 }

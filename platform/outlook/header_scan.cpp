@@ -145,6 +145,11 @@ void HeaderScanner::scanNameByte(char byte)
     }
 }
 
+bool HeaderScanner::isRecipientField(FieldKind kind)
+{
+    return kind == FieldKind::To || kind == FieldKind::Cc || kind == FieldKind::Bcc;
+}
+
 HeaderScanner::FieldKind HeaderScanner::kindOf(std::string_view name)
 {
     static constexpr std::pair<std::string_view, FieldKind> known[] = {
@@ -154,8 +159,10 @@ HeaderScanner::FieldKind HeaderScanner::kindOf(std::string_view name)
         {"Return-Path", FieldKind::ReturnPath},
         {"To", FieldKind::To},
         {"Cc", FieldKind::Cc},
+        {"Bcc", FieldKind::Bcc},
         {"Received", FieldKind::Received},
-        {"Content-Type", FieldKind::Mime},
+        {"Content-Type", FieldKind::ContentType},
+        {"Content-Class", FieldKind::ContentClass},
         {"Content-Transfer-Encoding", FieldKind::Mime},
         {"Content-Disposition", FieldKind::Mime},
         {"MIME-Version", FieldKind::Mime},
@@ -231,6 +238,15 @@ void HeaderScanner::startField(FieldKind kind)
     case FieldKind::Cc:
         keepJoined(result_.cc);
         break;
+    case FieldKind::Bcc:
+        keepJoined(result_.bcc);
+        break;
+    case FieldKind::ContentType:
+        keepOnce(result_.contentType, limits_.kindFieldBytes, kindFieldCut_);
+        break;
+    case FieldKind::ContentClass:
+        keepOnce(result_.contentClass, limits_.kindFieldBytes, kindFieldCut_);
+        break;
     case FieldKind::Received:
     case FieldKind::Mime:
     case FieldKind::Other:
@@ -258,7 +274,7 @@ void HeaderScanner::endField()
 {
     if (kind_ == FieldKind::None)
         return;
-    if (kind_ == FieldKind::To || kind_ == FieldKind::Cc)
+    if (isRecipientField(kind_))
         recipientRoom_ = valueRoom_;
     std::string& transport = result_.transportHeaders;
     if (fieldOmitted_ > 0) {
@@ -313,7 +329,7 @@ void HeaderScanner::appendValue(std::string_view bytes)
     *valueCut_ = true;
     if (kind_ == FieldKind::Subject)
         trimCutSubject(*value_);
-    else if (kind_ == FieldKind::To || kind_ == FieldKind::Cc)
+    else if (isRecipientField(kind_))
         trimCutList(*value_);
     value_ = nullptr;
 }
@@ -322,7 +338,7 @@ void HeaderScanner::toTransport(std::string_view bytes)
 {
     if (bytes.empty())
         return;
-    if (kind_ == FieldKind::Mime)
+    if (kind_ == FieldKind::Mime || kind_ == FieldKind::ContentType)
         toMime(bytes);
     const std::size_t kept = std::min(bytes.size(), transportRoom_);
     fieldOmitted_ += bytes.size() - kept;

@@ -22,14 +22,17 @@ struct HeaderScanLimits {
     std::size_t subjectBytes = 64 * 1024;
     // From, Sender, Return-Path: each unfolded value (first occurrence).
     std::size_t addressFieldBytes = 1024 * 1024;
-    // To and Cc: the values of all their occurrences together. Enough for
-    // 100,000 ordinary addresses.
+    // To, Cc and Bcc: the values of all their occurrences together. Enough
+    // for 100,000 ordinary addresses.
     std::size_t recipientBytes = 4 * 1024 * 1024;
     // Transport headers: each field's share (its lines with their line ends).
     std::size_t transportFieldBytes = 16 * 1024;
     // Transport headers: all Received fields together, and all others.
     std::size_t transportReceivedBytes = 256 * 1024;
     std::size_t transportOtherBytes = 768 * 1024;
+    // Content-Type and Content-Class: the unfolded value of the first
+    // occurrence of each, which tells what kind of item the message is.
+    std::size_t kindFieldBytes = 4 * 1024;
     // Content-Type, Content-Transfer-Encoding, Content-Disposition and
     // MIME-Version: all their lines together, for the body reader.
     std::size_t mimeBytes = 64 * 1024;
@@ -52,10 +55,15 @@ struct ScannedHeaders {
     std::optional<std::string> from;
     std::optional<std::string> sender;
     std::optional<std::string> returnPath;
-    // Every To (and every Cc) occurrence, joined with ", ". When cut, the
-    // address that the cut went through is dropped.
+    // Every To (and every Cc, every Bcc) occurrence, joined with ", ". When
+    // cut, the address that the cut went through is dropped.
     std::string to;
     std::string cc;
+    std::string bcc;
+    // The top-level Content-Type and Content-Class values, cut to
+    // limits.kindFieldBytes each.
+    std::optional<std::string> contentType;
+    std::optional<std::string> contentClass;
     // The block itself, line ends as in the file, NUL bytes made spaces, the
     // empty line that ends it left out. Every field is cut to
     // transportFieldBytes; fields are kept in file order while their class
@@ -91,10 +99,25 @@ public:
     ScannedHeaders finish();
 
 private:
-    enum class FieldKind { None, Subject, From, Sender, ReturnPath, To, Cc, Received, Mime, Other };
+    enum class FieldKind {
+        None,
+        Subject,
+        From,
+        Sender,
+        ReturnPath,
+        To,
+        Cc,
+        Bcc,
+        Received,
+        ContentType,
+        ContentClass,
+        Mime,
+        Other
+    };
     enum class LineState { Start, CrAtStart, Name, Content };
 
     static FieldKind kindOf(std::string_view name);
+    static bool isRecipientField(FieldKind kind);
     void scanByteBeforeContent(char byte);
     void scanNameByte(char byte);
     std::size_t scanContent(std::string_view piece);
@@ -123,7 +146,8 @@ private:
     std::size_t valueRoom_ = 0;
     bool* valueCut_ = nullptr;
     bool valueCrPending_ = false; // a CR held back: dropped if a LF follows
-    std::size_t recipientRoom_; // what To and Cc may still add together
+    std::size_t recipientRoom_; // what To, Cc and Bcc may still add together
+    bool kindFieldCut_ = false; // a Content-Type or Content-Class cut short
     std::size_t transportRoom_ = 0; // what this field may still add
     std::size_t fieldStart_ = 0; // where the field's transport text starts
     std::size_t fieldOmitted_ = 0;

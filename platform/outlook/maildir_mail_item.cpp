@@ -7,6 +7,8 @@
 #include "platform/outlook/maildir_locate.h"
 #include "platform/outlook/maildir_move.h"
 
+#include <algorithm>
+
 namespace kvn::outlook {
 namespace {
 
@@ -44,7 +46,19 @@ public:
     {
     }
 
-    std::shared_ptr<MailItem> asMailItem() override { return shared_from_this(); }
+    // Reads (and caches) the header block: reports and meeting requests are
+    // no mail items. A file that cannot be read stays a mail item whose reads
+    // fail, as they would have a moment later.
+    std::shared_ptr<MailItem> asMailItem() override
+    {
+        {
+            std::lock_guard lock(cache_->mutex);
+            const std::optional<MessageHeaders>& read = cachedHeaders();
+            if (read && read->kind != MessageKind::Mail)
+                return nullptr;
+        }
+        return shared_from_this();
+    }
     std::shared_ptr<ContactItem> asContactItem() override { return nullptr; }
 
     std::string entryId() override { return unique_; }
@@ -126,18 +140,12 @@ public:
         return moved ? makeStoredMailItem(folder, std::move(*moved)) : nullptr;
     }
 
-    std::optional<std::string> to() override
-    {
-        auto read = headers();
-        if (!read)
-            return std::nullopt;
-        std::string text;
-        for (const auto& recipient : read->recipients)
-            text += (text.empty() ? "" : "; ") + recipient.address;
-        return text;
-    }
-
+    std::optional<std::string> to() override { return recipientText(RecipientField::To); }
+    std::optional<std::string> cc() override { return recipientText(RecipientField::Cc); }
+    std::optional<std::string> bcc() override { return recipientText(RecipientField::Bcc); }
     bool setTo(std::string) override { return false; }
+    bool setCc(std::string) override { return false; }
+    bool setBcc(std::string) override { return false; }
     bool setSubject(std::string) override { return false; }
 
     std::optional<std::shared_ptr<AddressEntry>> senderEntry() override
@@ -170,6 +178,25 @@ public:
     std::optional<std::string> composeForSending(std::string_view, double) override { return std::nullopt; }
 
 private:
+    enum class RecipientField { To, Cc, Bcc };
+
+    // The addresses of one recipient field, joined with "; ".
+    std::optional<std::string> recipientText(RecipientField field)
+    {
+        auto read = headers();
+        if (!read)
+            return std::nullopt;
+        const std::vector<MailAddress>& all = read->recipients;
+        const std::size_t toEnd = std::min(all.size(), read->toCount);
+        const std::size_t ccEnd = std::min(all.size(), toEnd + read->ccCount);
+        const std::size_t bounds[] = {0, toEnd, ccEnd, all.size()};
+        const auto at = static_cast<std::size_t>(field);
+        std::string text;
+        for (std::size_t i = bounds[at]; i < bounds[at + 1]; ++i)
+            text += (text.empty() ? "" : "; ") + all[i].address;
+        return text;
+    }
+
     // The file's place in the target folder after the move; empty when the
     // move failed and the message is still where it was.
     std::optional<MessageFile> moveFileInto(const MaildirFolder& folder)
@@ -230,6 +257,12 @@ private:
     std::optional<MessageHeaders> headers()
     {
         std::lock_guard lock(cache_->mutex);
+        return cachedHeaders();
+    }
+
+    // The header block, read on first use. Called with cache_->mutex held.
+    const std::optional<MessageHeaders>& cachedHeaders()
+    {
         if (!cache_->headers)
             cache_->headers = readFile([](const std::string& path) { return readMessageHeaders(path); });
         return cache_->headers;

@@ -68,13 +68,33 @@ public:
         to_ = std::move(recipients);
         return true;
     }
+    std::optional<std::string> cc() override { return cc_; }
+    bool setCc(std::string recipients) override
+    {
+        cc_ = std::move(recipients);
+        return true;
+    }
+    std::optional<std::string> bcc() override { return bcc_; }
+    bool setBcc(std::string recipients) override
+    {
+        bcc_ = std::move(recipients);
+        return true;
+    }
     bool setSubject(std::string subject) override
     {
         subject_ = std::move(subject);
         return true;
     }
     std::optional<std::shared_ptr<AddressEntry>> senderEntry() override { return std::shared_ptr<AddressEntry>{}; }
-    std::optional<std::vector<AddressEntry>> recipientEntries() override { return splitRecipients(to_); }
+    std::optional<std::vector<AddressEntry>> recipientEntries() override
+    {
+        std::vector<AddressEntry> entries = splitRecipients(to_);
+        for (const std::string* field : {&cc_, &bcc_}) {
+            for (AddressEntry& entry : splitRecipients(*field))
+                entries.push_back(std::move(entry));
+        }
+        return entries;
+    }
     std::optional<std::string> transportHeaders() override { return std::string(); }
 
     std::optional<std::string> composeForSending(std::string_view from, double oleDateNow) override
@@ -83,6 +103,8 @@ public:
         message.from = std::string(from);
         for (auto& entry : splitRecipients(to_))
             message.to.push_back({std::move(entry.name), std::move(entry.address)});
+        for (auto& entry : splitRecipients(cc_))
+            message.cc.push_back({std::move(entry.name), std::move(entry.address)});
         message.subject = subject_;
         message.htmlBody = html_;
         return composeMessage(message, oleDateNow);
@@ -90,6 +112,8 @@ public:
 
 private:
     std::string to_;
+    std::string cc_;
+    std::string bcc_;
     std::string subject_;
     std::string html_;
     bool unread_ = false;

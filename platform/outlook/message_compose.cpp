@@ -54,18 +54,23 @@ GRef<GMimePart> textPart(const char* subtype, const std::string& text)
     return part;
 }
 
+void addMailboxes(InternetAddressList* list, const std::vector<MailAddress>& recipients)
+{
+    for (const MailAddress& recipient : recipients) {
+        GRef<InternetAddress> mailbox(
+            internet_address_mailbox_new(oneLine(recipient.name).c_str(), oneLine(recipient.address).c_str()));
+        internet_address_list_add(list, mailbox.get());
+    }
+}
+
 void addAddresses(GMimeMessage* message, const OutgoingMessage& outgoing)
 {
     GRef<InternetAddressList> from(
         internet_address_list_parse(detail::parserOptions(), oneLine(outgoing.from).c_str()));
     if (from)
         internet_address_list_append(g_mime_message_get_from(message), from.get());
-    InternetAddressList* to = g_mime_message_get_to(message);
-    for (const MailAddress& recipient : outgoing.to) {
-        GRef<InternetAddress> mailbox(
-            internet_address_mailbox_new(oneLine(recipient.name).c_str(), oneLine(recipient.address).c_str()));
-        internet_address_list_add(to, mailbox.get());
-    }
+    addMailboxes(g_mime_message_get_to(message), outgoing.to);
+    addMailboxes(g_mime_message_get_cc(message), outgoing.cc);
 }
 
 } // namespace

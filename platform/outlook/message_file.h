@@ -2,6 +2,7 @@
 // and writing a new message; the MIME work is done here and nowhere else.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,10 +22,19 @@ struct MailAddress {
 struct HeaderCuts {
     bool subject = false; // a Subject over 64 KiB
     bool sender = false; // a From, Sender or Return-Path over 1 MiB
-    bool recipients = false; // To and Cc over 4 MiB together: the first recipients are kept
+    bool recipients = false; // To, Cc and Bcc over 4 MiB together: the first recipients are kept
     bool transportHeaders = false; // see MessageHeaders::transportHeaders
     bool block = false; // a block over 64 MiB: nothing after that is seen
 };
+
+// What kind of item a message file is, from its header block alone:
+// - Report: a delivery or read report, a top-level multipart/report;
+// - MeetingRequest: a top-level text/calendar with a METHOD parameter, or a
+//   top-level multipart/alternative or multipart/mixed (an invitation that
+//   carries the calendar as one of its parts) whose Content-Class is
+//   urn:content-classes:calendarmessage, the class mail programs give it;
+// - Mail: everything else, also an e-mail that merely attaches a calendar.
+enum class MessageKind { Mail, Report, MeetingRequest };
 
 // What the header block of a message says. Only the header block is read:
 // the file up to its first empty line (the whole file when it has none), in
@@ -34,7 +44,10 @@ struct HeaderCuts {
 struct MessageHeaders {
     std::string subject; // decoded (RFC 2047)
     MailAddress sender; // first mailbox of From; else Sender; else Return-Path
-    std::vector<MailAddress> recipients; // To, then Cc; groups expanded
+    std::vector<MailAddress> recipients; // To, then Cc, then Bcc; groups expanded
+    std::size_t toCount = 0; // the first toCount recipients came from To,
+    std::size_t ccCount = 0; // the next ccCount from Cc, the rest from Bcc
+    MessageKind kind = MessageKind::Mail;
     // The raw header block, line ends as in the file, the empty line that ends
     // it left out, NUL bytes made spaces; at most about 1 MiB of it: every
     // Received field is kept (up to 256 KiB of them), the other fields in file
@@ -71,16 +84,17 @@ struct MessageContent {
 std::optional<MessageContent> readMessageContent(const std::string& path);
 
 // A message to be sent: a From address (may hold a display name,
-// "Name <a@b>"), its To recipients, a subject and an HTML body.
+// "Name <a@b>"), its To and Cc recipients, a subject and an HTML body.
 struct OutgoingMessage {
     std::string from;
     std::vector<MailAddress> to;
+    std::vector<MailAddress> cc;
     std::string subject;
     std::string htmlBody;
 };
 
 // An RFC 5322 message with CRLF line ends: Date (from oleDateNow, local
-// time), From, To, Subject (encoded words where needed), Message-ID,
+// time), From, To, Cc (when there are any), Subject (encoded words where needed), Message-ID,
 // MIME-Version, and a multipart/alternative of a text/plain rendering and the
 // text/html body, both UTF-8 quoted-printable.
 std::string composeMessage(const OutgoingMessage& message, double oleDateNow);

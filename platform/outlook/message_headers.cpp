@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace kvn::outlook {
 
@@ -74,6 +75,44 @@ MailAddress senderOf(const ScannedHeaders& fields)
     return {};
 }
 
+bool equalsIgnoringCase(std::string_view text, std::string_view wanted)
+{
+    return text.size() == wanted.size() && g_ascii_strncasecmp(text.data(), wanted.data(), text.size()) == 0;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+constexpr std::string_view calendarMessageClass = "urn:content-classes:calendarmessage";
+
+// See MessageKind. Only the block's own Content-Type and Content-Class are
+// read: a calendar inside the body does not make an e-mail a meeting request.
+MessageKind kindOf(const ScannedHeaders& fields)
+{
+    if (!fields.contentType)
+        return MessageKind::Mail;
+    GRef<GMimeContentType> type(g_mime_content_type_parse(parserOptions(), fields.contentType->c_str()));
+    if (!type)
+        return MessageKind::Mail;
+    if (g_mime_content_type_is_type(type.get(), "multipart", "report"))
+        return MessageKind::Report;
+    if (g_mime_content_type_is_type(type.get(), "text", "calendar")) {
+        const char* method = g_mime_content_type_get_parameter(type.get(), "method");
+        return method != nullptr && !trimmed(method).empty() ? MessageKind::MeetingRequest : MessageKind::Mail;
+    }
+    const bool invitationShape = g_mime_content_type_is_type(type.get(), "multipart", "alternative")
+        || g_mime_content_type_is_type(type.get(), "multipart", "mixed");
+    if (invitationShape && fields.contentClass
+        && equalsIgnoringCase(trimmed(*fields.contentClass), calendarMessageClass))
+        return MessageKind::MeetingRequest;
+    return MessageKind::Mail;
+}
+
 } // namespace
 
 MessageHeaders parseHeaderBlock(ScannedHeaders scanned)
@@ -84,8 +123,13 @@ MessageHeaders parseHeaderBlock(ScannedHeaders scanned)
         headers.subject = decodedText(*scanned.subject);
     headers.sender = senderOf(scanned);
     headers.recipients = mailboxesOf(scanned.to);
+    headers.toCount = headers.recipients.size();
     for (MailAddress& mailbox : mailboxesOf(scanned.cc))
         headers.recipients.push_back(std::move(mailbox));
+    headers.ccCount = headers.recipients.size() - headers.toCount;
+    for (MailAddress& mailbox : mailboxesOf(scanned.bcc))
+        headers.recipients.push_back(std::move(mailbox));
+    headers.kind = kindOf(scanned);
     headers.transportHeaders = std::move(scanned.transportHeaders);
     headers.cuts = scanned.cuts;
     return headers;

@@ -37,6 +37,8 @@ public:
 };
 
 // Anything a folder holds. Ask it for the interface of its kind.
+// A stored message file is a mail item unless its header block makes it a
+// delivery or read report, or a meeting request (see MessageKind).
 class Item {
 public:
     virtual ~Item() = default;
@@ -72,20 +74,30 @@ public:
     // which case the e-mail is still where it was.
     virtual std::shared_ptr<MailItem> move(const std::shared_ptr<Folder>& target) = 0;
 
-    // The recipients written as "a@b; c@d". Settable on a new item only.
+    // The recipients of the To, Cc and Bcc fields, each written as
+    // "a@b; c@d" (a new item keeps the text as it was set). Settable on a new
+    // item only.
     virtual std::optional<std::string> to() = 0;
     virtual bool setTo(std::string recipients) = 0;
+    virtual std::optional<std::string> cc() = 0;
+    virtual bool setCc(std::string recipients) = 0;
+    virtual std::optional<std::string> bcc() = 0;
+    virtual bool setBcc(std::string recipients) = 0;
     virtual bool setSubject(std::string subject) = 0;
 
     // What the safe mail item reads (see SafeMailItem): sender, recipients
     // and the raw transport headers. senderEntry() is empty on failure and
-    // holds nullptr when the e-mail names no sender.
+    // holds nullptr when the e-mail names no sender. recipientEntries() are
+    // those of To, then Cc, then Bcc (what a sent e-mail keeps of its blind
+    // copies).
     virtual std::optional<std::shared_ptr<AddressEntry>> senderEntry() = 0;
     virtual std::optional<std::vector<AddressEntry>> recipientEntries() = 0;
     virtual std::optional<std::string> transportHeaders() = 0;
 
     // A new item as an RFC 5322 message from the given sender ("Name <a@b>"),
-    // dated oleDateNow; empty for a stored e-mail.
+    // dated oleDateNow, with its To and Cc recipients; the Bcc recipients are
+    // not written into it (the sender adds them to the envelope). Empty for a
+    // stored e-mail.
     virtual std::optional<std::string> composeForSending(std::string_view from, double oleDateNow) = 0;
 };
 using MailItemPtr = std::shared_ptr<MailItem>;

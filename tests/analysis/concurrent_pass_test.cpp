@@ -19,7 +19,7 @@ protected:
     std::map<std::string, int> copies() const
     {
         std::map<std::string, int> count;
-        for (const std::string& dir : {root(), root() + "/.Trash", root() + "/.KVN Quarantined"})
+        for (const std::string& dir : {root(), root() + "/.Trash", root() + "/.KVN Quarantined", root() + "/.Archive"})
             for (const std::string& file : testing::messageFiles(dir)) {
                 const std::string name = file.substr(4);
                 ++count[name.substr(0, name.find(":2,"))];
@@ -67,6 +67,52 @@ TEST_F(ConcurrentPassTest, ARenamingClientLosesAndDoublesNothing)
     for (int i = 0; i < messages; ++i)
         EXPECT_EQ(placeOf("m" + std::to_string(1000 + i)).folder, "KVN Quarantined");
     EXPECT_EQ(copies().size(), static_cast<std::size_t>(messages));
+}
+
+TEST_F(ConcurrentPassTest, AClientMovingAwayAndMarkingReadMeanwhileLosesAndDoublesNothing)
+{
+    constexpr int messages = 120;
+    testing::makeMaildir(root() + "/.Archive");
+    add(ListKind::Address, false, "", "ann@example.org");
+    for (int i = 0; i < messages; ++i)
+        deliver("m" + std::to_string(1000 + i), testing::messageText("Note " + std::to_string(i)), 1 + i % 5);
+
+    std::atomic<bool> done = false;
+    std::thread client([&] {
+        // Files every third message away in another folder, and marks the
+        // others read and unread again, as a user reading along would.
+        for (int round = 0; !done; ++round) {
+            for (int i = 0; i < messages && !done; ++i) {
+                const std::string name = "m" + std::to_string(1000 + i);
+                const std::string fresh = root() + "/new/" + name;
+                const std::string unread = root() + "/cur/" + name + ":2,";
+                const std::string read = root() + "/cur/" + name + ":2,S";
+                if (i % 3 == 0) {
+                    std::rename(fresh.c_str(), (root() + "/.Archive/cur/" + name + ":2,").c_str());
+                    continue;
+                }
+                if (std::rename(fresh.c_str(), unread.c_str()) == 0)
+                    continue;
+                if (round % 2 == 0)
+                    std::rename(unread.c_str(), read.c_str());
+                else
+                    std::rename(read.c_str(), unread.c_str());
+            }
+        }
+    });
+    const PassEnd end = runPass();
+    done = true;
+    client.join();
+    ASSERT_EQ(end, PassEnd::Finished);
+
+    std::map<std::string, int> found = copies();
+    ASSERT_EQ(found.size(), static_cast<std::size_t>(messages)) << "no message lost";
+    for (const auto& [name, count] : found)
+        EXPECT_EQ(count, 1) << name << " is not doubled";
+    EXPECT_EQ(statistics().blocked.size(), testing::messageFiles(root() + "/.Trash").size())
+        << "each deleted e-mail counted once";
+    EXPECT_EQ(entry(ListKind::Address, false, "ann@example.org").receivedCount,
+        static_cast<int>(statistics().blocked.size()));
 }
 
 TEST_F(ConcurrentPassTest, ListsChangedOnAnotherThreadDuringAPassKeepEveryCount)

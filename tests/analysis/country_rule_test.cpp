@@ -83,5 +83,37 @@ TEST_F(CountryRuleTest, WithCountryFilteringOffTheDatabaseIsNeverAsked)
     EXPECT_EQ(entry(ListKind::Country, true, "Germany").receivedCount, 0);
 }
 
+TEST_F(CountryRuleTest, LeftForTheQuarantineWindowTheCountryIsAProposedDecision)
+{
+    state.settings.processQuarantined = false;
+    deliver("m1.germany", mailThrough("81.0.0.7"), 2);
+    deliver("m2.france", mailThrough("81.0.1.7"), 1);
+    ASSERT_EQ(pass(), PassEnd::Finished);
+
+    EXPECT_EQ(placeOf("m1.germany"), (testing::Place{"KVN Quarantined", false}));
+    EXPECT_EQ(placeOf("m2.france"), (testing::Place{"KVN Quarantined", false}));
+    EXPECT_THAT(decisions(),
+        ElementsAre(QuarantineDecision{"m1.germany", 6, "Trusted country - GERMANY", true},
+            QuarantineDecision{"m2.france", 6, "Blocked country - FRANCE", false}));
+    EXPECT_TRUE(statistics().accepted.empty() && statistics().blocked.empty() && statistics().quarantined.empty());
+    EXPECT_EQ(entry(ListKind::Country, true, "Germany").receivedCount, 1);
+    EXPECT_EQ(entry(ListKind::Country, false, "France").receivedCount, 1);
+}
+
+TEST_F(CountryRuleTest, ADatabaseWithNestedRangesGivesTheOuterCountryAroundTheInnerRange)
+{
+    lookup.close();
+    std::filesystem::remove(temp / "install/IP2C.mdb");
+    testing::writeRangeTable(temp / "install",
+        {{10u << 24, (11u << 24) - 1, "FRANCE"},
+            {(10u << 24) + (1u << 16), (10u << 24) + (1u << 16) + 255, "GERMANY"}});
+    lookup.openIp2cDatabase(true);
+    ASSERT_TRUE(lookup.isOpen());
+    deliver("m1.outer", mailThrough("10.2.0.1"));
+    ASSERT_EQ(pass(), PassEnd::Finished);
+    EXPECT_EQ(placeOf("m1.outer"), (testing::Place{"Trash", true}));
+    EXPECT_THAT(statistics().blocked, ElementsAre(stat(0, 6, "Blocked country - FRANCE")));
+}
+
 } // namespace
 } // namespace kvn

@@ -111,5 +111,16 @@ TEST_F(SameSenderTest, ABlackSenderIsDeletedWithoutTheCheck)
     EXPECT_EQ(placeOf("m1"), (Place{"Trash", true}));
 }
 
+TEST_F(SameSenderTest, ABlindCopyToTheSenderIsACopyToItself)
+{
+    add(ListKind::Address, true, "", "carol@friends.example");
+    deliver("m1",
+        "Received: from relay.example (relay.example [192.0.2.99])\n\tby mx.home.example\n"
+        "From: carol@friends.example\nTo: someone@else.example\nBcc: Carol@Friends.example\nSubject: Hi\n\nHello.\n");
+    ASSERT_EQ(runPass(), PassEnd::Finished);
+    EXPECT_EQ(placeOf("m1"), inQuarantine);
+    EXPECT_THAT(statistics().quarantined, ElementsAre(stat(1, 0, "Same sender and receiver address")));
+}
+
 } // namespace
 } // namespace kvn

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 namespace kvn {
@@ -335,6 +337,102 @@ TEST_F(Ip2cLookupTest, SwitchingOnInAProfileThatNeverHadTheDataSourceWritesIt)
     std::string country;
     lists_.sequence(ListKind::Country, false).push_back(countryEntry("UNITED STATES"));
     EXPECT_EQ(lookup.findCountry(lists_, true, ipValue(8, 8, 8, 8), index, country), LookupResult::InOtherList);
+}
+
+// A database from elsewhere: its ranges may nest or overlap.
+class ForeignIp2cLookupTest : public Ip2cLookupTest {
+protected:
+    ForeignIp2cLookupTest()
+    {
+        lists_.sequence(ListKind::Country, true).push_back(countryEntry("GERMANY"));
+        lists_.sequence(ListKind::Country, false).push_back(countryEntry("UNITED STATES"));
+    }
+
+    // Opens a lookup on a table of these rows and answers whether it took
+    // the table's ranges for disjoint.
+    bool openOn(const std::vector<testing::TableRange>& rows)
+    {
+        std::filesystem::remove(databasePath());
+        testing::writeRangeTable(installDir_, rows);
+        lookup_.close();
+        lookup_.openIp2cDatabase(true);
+        EXPECT_TRUE(lookup_.isOpen());
+        return lookup_.rangesDisjoint();
+    }
+
+    std::string countryAt(std::uint32_t ip)
+    {
+        int index = 0;
+        std::string country;
+        lookup_.findCountry(lists_, true, ip, index, country);
+        return country;
+    }
+
+    Ip2cLookup lookup_ = makeLookup();
+};
+
+TEST_F(ForeignIp2cLookupTest, NestedRangesFindTheOuterRangeAroundTheInnerOne)
+{
+    ASSERT_FALSE(openOn({{ipValue(10, 0, 0, 0), ipValue(10, 255, 255, 255), "UNITED STATES"},
+        {ipValue(10, 1, 0, 0), ipValue(10, 1, 0, 255), "GERMANY"}}));
+
+    int index = 0;
+    std::string country;
+    EXPECT_EQ(lookup_.findCountry(lists_, true, ipValue(10, 2, 0, 1), index, country), LookupResult::InOtherList);
+    EXPECT_EQ(country, "UNITED STATES") << "the inner range ends below the address; the outer one holds it";
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(countryAt(ipValue(10, 0, 0, 9)), "UNITED STATES");
+    const std::string inner = countryAt(ipValue(10, 1, 0, 7));
+    EXPECT_TRUE(inner == "GERMANY" || inner == "UNITED STATES") << inner;
+    EXPECT_EQ(lookup_.findCountry(lists_, true, ipValue(11, 0, 0, 0), index, country), LookupResult::NoKey);
+}
+
+TEST_F(ForeignIp2cLookupTest, OnlyATableOfDisjointRangesTakesTheFasterQuery)
+{
+    const std::uint32_t a = ipValue(20, 0, 0, 0);
+    EXPECT_TRUE(openOn({})) << "an empty table";
+    EXPECT_TRUE(openOn({{a + 6, a + 9, "GERMANY"}, {a, a + 5, "FRANCE"}})) << "touching, stored out of order";
+    EXPECT_EQ(countryAt(a + 5), "FRANCE");
+    EXPECT_EQ(countryAt(a + 6), "GERMANY");
+    EXPECT_EQ(countryAt(a + 10), "");
+
+    EXPECT_FALSE(openOn({{a, a + 5, "FRANCE"}, {a + 5, a + 9, "GERMANY"}})) << "sharing one address";
+    EXPECT_FALSE(openOn({{a, a + 5, "FRANCE"}, {a, a + 9, "GERMANY"}})) << "starting together";
+    EXPECT_EQ(countryAt(a + 7), "GERMANY");
+    EXPECT_FALSE(openOn({{a, a + 9, "FRANCE"}, {a + 5, a + 2, "GERMANY"}})) << "a range that runs backwards";
+    EXPECT_EQ(countryAt(a + 7), "FRANCE");
+    EXPECT_FALSE(openOn({{a, a + 9, "FRANCE"}, {a + 5, std::nullopt, "GERMANY"}})) << "a range without an end";
+    EXPECT_EQ(countryAt(a + 7), "FRANCE");
+
+    std::filesystem::create_directory(installDir_ + "/built");
+    testing::buildTestDatabase(installDir_ + "/built");
+    std::filesystem::rename(installDir_ + "/built/IP2C.mdb", databasePath());
+    lookup_.close();
+    lookup_.openIp2cDatabase(true);
+    EXPECT_TRUE(lookup_.rangesDisjoint()) << "the builder's tables keep the faster query";
+}
+
+TEST_F(OpenIp2cLookupTest, AnotherConnectionWritesAndReadsWhileTheLookupIsOpen)
+{
+    ASSERT_EQ(find(ipValue(8, 8, 8, 8)).country, "UNITED STATES");
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath().c_str(), &other), SQLITE_OK);
+    sqlite3_busy_timeout(other, 0); // a lock held by the lookup fails the write at once
+    char* message = nullptr;
+    const int written = sqlite3_exec(
+        other, "UPDATE ip_to_country SET country='CANADA' WHERE country='UNITED STATES'", nullptr, nullptr, &message);
+    const std::string why = message ? message : "";
+    sqlite3_free(message);
+    sqlite3_stmt* read = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(other, "SELECT COUNT(*) FROM ip_to_country", -1, &read, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(read), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(read, 0), 4);
+    sqlite3_finalize(read);
+    sqlite3_close(other);
+    ASSERT_EQ(written, SQLITE_OK) << why;
+
+    EXPECT_EQ(find(ipValue(8, 8, 8, 8)).country, "CANADA") << "the lookup sees the change";
 }
 
 } // namespace

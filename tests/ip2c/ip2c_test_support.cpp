@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <odbcinst.h>
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +65,27 @@ void buildTestDatabase(const std::string& folder)
     ASSERT_TRUE(read.status.ok()) << read.status.error();
     const Status written = ip2c::writeIp2cDatabase(folder + "/IP2C.mdb", read.ranges, "csv", "test.csv", nullptr);
     ASSERT_TRUE(written.ok()) << written.error();
+}
+
+void writeRangeTable(const std::string& folder, const std::vector<TableRange>& rows)
+{
+    sqlite3* database = nullptr;
+    const std::string path = folder + "/IP2C.mdb";
+    ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK);
+    std::string sql = "CREATE TABLE ip_to_country (ip_from INTEGER, ip_to INTEGER, source TEXT, code2 TEXT, "
+                      "code3 TEXT, country TEXT);"
+                      "CREATE INDEX ip_to_country_from ON ip_to_country (ip_from);";
+    for (const TableRange& row : rows) {
+        sql += "INSERT INTO ip_to_country VALUES (" + std::to_string(row.from) + ", "
+            + (row.to ? std::to_string(*row.to) : std::string("NULL")) + ", 'elsewhere', '', '', '" + row.country
+            + "');";
+    }
+    char* message = nullptr;
+    const int result = sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &message);
+    const std::string why = message ? message : "";
+    sqlite3_free(message);
+    sqlite3_close(database);
+    ASSERT_EQ(result, SQLITE_OK) << why;
 }
 
 OdbcIniFile::OdbcIniFile(const std::string& path)

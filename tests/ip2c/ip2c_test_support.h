@@ -5,7 +5,9 @@
 #include "platform/odbc/odbc.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kvn::testing {
 
@@ -35,6 +37,19 @@ constexpr std::uint32_t ipValue(std::uint32_t a, std::uint32_t b, std::uint32_t 
 //   81.0.0.0-81.0.0.255 GERMANY, 81.0.1.0-81.0.1.255 FRANCE
 // and nothing else, so 10.0.0.1 or 81.0.2.0 lie in gaps.
 void buildTestDatabase(const std::string& folder);
+
+// One row of a table written by hand, as a database from elsewhere may hold
+// it: ranges may overlap, run backwards or have no end.
+struct TableRange {
+    std::uint32_t from;
+    std::optional<std::uint32_t> to;
+    std::string country;
+};
+
+// Writes IP2C.mdb in `folder` directly through SQLite, with the columns in
+// the builder's order, an index on ip_from that is not unique, and the rows in
+// the order given.
+void writeRangeTable(const std::string& folder, const std::vector<TableRange>& rows);
 
 // Points ODBCINI at a file for the lifetime of the object.
 class OdbcIniFile {

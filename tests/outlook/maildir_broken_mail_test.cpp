@@ -5,10 +5,12 @@
 #include "analysis/sender_ip.h"
 #include "tests/outlook/hostile_mail.h"
 #include "tests/outlook/maildir_fixture.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace kvn::outlook {
 namespace {
@@ -121,6 +123,8 @@ TEST_F(BrokenMail, AVanishedFileFailsTheCallsThatNeedIt)
     auto mail = inbox->items()->getFirst()->asMailItem();
     ASSERT_TRUE(mail);
     std::remove((root + "/new/gone").c_str());
+    // Asking for the mail item read the header block; the clean-up lets it go.
+    app->createMapiUtils()->cleanup();
     EXPECT_EQ(mail->entryId(), "gone");
     EXPECT_FALSE(mail->subject());
     EXPECT_FALSE(mail->htmlBody());
@@ -132,6 +136,29 @@ TEST_F(BrokenMail, AVanishedFileFailsTheCallsThatNeedIt)
     EXPECT_FALSE(safe->sender());
     EXPECT_EQ(safe->recipients(), nullptr);
     EXPECT_FALSE(safe->fields(PR_TRANSPORT_MESSAGE_HEADERS));
+}
+
+// A report its user cannot read cannot be told from an e-mail: it stays a
+// mail item whose reads fail, so a pass gives up on it and tries again later.
+TEST_F(BrokenMail, AnUnreadableReportIsAMailItemWhoseReadsFail)
+{
+    const std::string path = putMessage(
+        root, "new", "r1", 1700000000, "From: MAILER-DAEMON@mx.example\nContent-Type: multipart/report; b=x\n\nx\n");
+    handOver(temp.path());
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    auto run = runUnprivileged([&] {
+        auto items = openMaildirApplication({storeAt(root)}, "")
+                         ->getNamespace("MAPI")
+                         ->getDefaultFolder(olFolderInbox)
+                         ->items();
+        auto item = items ? items->getFirst() : nullptr;
+        auto mail = item ? item->asMailItem() : nullptr;
+        return std::string(mail ? "mail item" : "no mail item") + (mail && !mail->subject() ? ", no subject" : "");
+    });
+    ASSERT_TRUE(run.ran) << run.failure;
+    EXPECT_EQ(run.output, "mail item, no subject");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_EQ(inbox->items()->getFirst()->asMailItem(), nullptr) << "readable, it is a report";
 }
 
 } // namespace

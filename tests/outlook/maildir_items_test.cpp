@@ -255,6 +255,81 @@ TEST_F(MaildirItems, SafeMailItemReadsSenderRecipientsAndTransportHeaders)
     EXPECT_EQ(*none, nullptr);
 }
 
+TEST_F(MaildirItems, ASentEMailsBlindCopiesAreAmongItsRecipients)
+{
+    const std::string sent = root + "/.Sent";
+    makeMaildir(sent);
+    putMessage(sent, "cur", "s1:2,S", jan5,
+        "From: me@home.example\r\nTo: Tom <tom@x.example>\r\nCc: kim@x.example\r\n"
+        "Bcc: Boss <boss@work.example>, ann@x.example\r\nSubject: plans\r\n\r\nBody\r\n");
+    auto items = ns->getDefaultFolder(olFolderSentMail)->items();
+    ASSERT_TRUE(items);
+    auto mail = items->getFirst()->asMailItem();
+    ASSERT_TRUE(mail);
+    auto safe = app->createSafeMailItem();
+    safe->setItem(mail);
+    auto recipients = safe->recipients();
+    ASSERT_TRUE(recipients);
+    ASSERT_EQ(recipients->count(), 4u);
+    std::vector<std::string> addresses;
+    for (std::size_t i = 1; i <= recipients->count(); ++i)
+        addresses.push_back(recipients->item(i)->address);
+    EXPECT_EQ(
+        addresses, (std::vector<std::string>{"tom@x.example", "kim@x.example", "boss@work.example", "ann@x.example"}));
+    EXPECT_EQ(recipients->item(3)->name, "Boss");
+    EXPECT_EQ(mail->to(), "tom@x.example");
+    EXPECT_EQ(mail->cc(), "kim@x.example");
+    EXPECT_EQ(mail->bcc(), "boss@work.example; ann@x.example");
+    EXPECT_FALSE(mail->setBcc("x@y.example")) << "a stored e-mail is never rewritten";
+}
+
+TEST_F(MaildirItems, ANewItemsCcAndBccAreItsRecipientsAndOnlyCcIsWritten)
+{
+    auto mail = app->createItem(olMailItem)->asMailItem();
+    ASSERT_TRUE(mail->setTo("me@example.org"));
+    ASSERT_TRUE(mail->setCc("Kim <kim@example.org>; lee@example.org"));
+    ASSERT_TRUE(mail->setBcc("boss@example.org"));
+    EXPECT_EQ(mail->cc(), "Kim <kim@example.org>; lee@example.org");
+    EXPECT_EQ(mail->bcc(), "boss@example.org");
+    auto safe = app->createSafeMailItem();
+    safe->setItem(mail);
+    auto recipients = safe->recipients();
+    ASSERT_TRUE(recipients);
+    ASSERT_EQ(recipients->count(), 4u);
+    EXPECT_EQ(recipients->item(2)->name, "Kim");
+    EXPECT_EQ(recipients->item(3)->address, "lee@example.org");
+    EXPECT_EQ(recipients->item(4)->address, "boss@example.org");
+
+    auto text = mail->composeForSending("Me <me@example.org>", 45000.5);
+    ASSERT_TRUE(text);
+    const std::string head = text->substr(0, text->find("\r\n\r\n"));
+    EXPECT_NE(head.find("Cc: Kim <kim@example.org>, lee@example.org"), std::string::npos) << head;
+    EXPECT_EQ(head.find("boss@example.org"), std::string::npos) << "blind copies stay out of the text";
+}
+
+TEST_F(MaildirItems, ReportsAndMeetingRequestsAreNoMailItems)
+{
+    putMessage(root, "new", "r1", jan5, "From: MAILER-DAEMON@mx.example\nContent-Type: multipart/report; b=x\n\nx\n");
+    putMessage(root, "new", "r2", jan5 + 1,
+        "From: erik@x.example\nContent-Type: text/calendar; method=REQUEST\n\nBEGIN:VCALENDAR\n");
+    putMessage(root, "new", "m3", jan5 + 2, messageText("plain"));
+    auto items = inbox->items();
+    auto first = items->find("[UnRead]=true");
+    ASSERT_TRUE(first);
+    std::vector<std::string> mail;
+    int others = 0;
+    for (auto item = *first; item; item = items->findNext()) {
+        if (auto asMail = item->asMailItem())
+            mail.push_back(asMail->entryId());
+        else
+            ++others;
+        EXPECT_EQ(item->asContactItem(), nullptr);
+    }
+    EXPECT_EQ(mail, std::vector<std::string>{"m3"});
+    EXPECT_EQ(others, 2) << "still items of the folder, found and counted";
+    EXPECT_EQ(items->count(), 3u);
+}
+
 TEST_F(MaildirItems, BodiesAreCachedUntilCleanup)
 {
     std::string path = putMessage(
