@@ -62,6 +62,11 @@ MessageAnswer ConsoleUi::showMessage(const MessageRequest& request)
     return defaultAnswer(request);
 }
 
+void ConsoleUi::showBalloon(const BalloonRequest& request)
+{
+    reportToStandardError(std::string(iconWord(request.icon)) + request.title + ": " + request.text);
+}
+
 bool ConsoleUi::openWithShell(const std::string& fileOrAddress, const std::string& workingFolder)
 {
     posix_spawn_file_actions_t actions;

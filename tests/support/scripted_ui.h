@@ -6,6 +6,7 @@
 #include "platform/core/ui.h"
 
 #include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ public:
 
     MessageAnswer showMessage(const MessageRequest& request) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
+    // Balloons are recorded, never expected; safe from any thread.
+    void showBalloon(const BalloonRequest& request) override;
+    std::vector<BalloonRequest> balloons() const;
 
     const std::vector<MessageRequest>& shown() const { return shown_; }
     const std::vector<std::string>& opened() const { return opened_; }
@@ -34,6 +38,8 @@ private:
     std::deque<Expected> expected_;
     std::vector<MessageRequest> shown_;
     std::vector<std::string> opened_;
+    mutable std::mutex balloonsLock_;
+    std::vector<BalloonRequest> balloons_;
     bool shellOpenSucceeds_ = true;
 };
 
