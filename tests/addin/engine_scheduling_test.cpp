@@ -266,5 +266,14 @@ TEST_F(EngineSchedulingTest, AProfileWithoutSessionIsNotConstructedAndStartsNoth
     EXPECT_FALSE(std::filesystem::exists(dataFolder()));
 }
 
+TEST_F(EngineSchedulingTest, ShutdownEndsAPopupsDisplayTimeAndLaterPopupsShowNothing)
+{
+    CMain& engine = startAndSettle();
+    engine.ShowPopup({"title", "an hour long", MessageIcon::Information, 3600 * 1000});
+    engine.Shutdown(); // would wait an hour if the popup's time were not interrupted
+    engine.ShowPopup({"title", "after the end", MessageIcon::Information, 3000});
+    EXPECT_THAT(balloonTexts(), ElementsAre("an hour long"));
+}
+
 } // namespace
 } // namespace kvn

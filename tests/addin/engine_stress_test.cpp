@@ -17,9 +17,10 @@ namespace {
 
 using testing::patience;
 
-constexpr int rounds = 40;
+constexpr int rounds = 50;
 constexpr int requesters = 3;
 constexpr int messagesPerRound = 12;
+constexpr int requestsPerThread = 20;
 
 struct Round {
     explicit Round(std::mt19937& random) : random_(random)
@@ -77,7 +78,7 @@ struct Round {
         std::vector<std::thread> threads;
         for (int i = 0; i < requesters; ++i)
             threads.emplace_back([&] {
-                while (!stopAsking.load()) {
+                for (int request = 0; request < requestsPerThread && !stopAsking.load(); ++request) {
                     engine.RequestRun();
                     std::this_thread::yield();
                 }

@@ -77,9 +77,12 @@ TEST(EventTest, SettingAnAutoResetEventReleasesOneWaiterAtATime)
 {
     Event event(Event::Reset::Auto);
     Waiters waiters(event, 3);
-    event.set();
-    event.set();
-    event.set();
+    for (int released = 1; released <= 3; ++released) {
+        // Setting a signalled auto-reset event adds nothing: one set, one waiter.
+        event.set();
+        while (waiters.released() < released)
+            std::this_thread::yield();
+    }
     waiters.join();
     EXPECT_EQ(waiters.released(), 3);
     EXPECT_FALSE(event.isSet());
