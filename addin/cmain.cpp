@@ -103,6 +103,7 @@ void CMain::halt()
         std::lock_guard<std::mutex> hold(schedule_);
         halting_ = true;
         stopRequested_.store(true);
+        passPendingAtHalt_ = passPendingAtHalt_ || immediateRunning_ || followUpWake_;
         wake = followUpWake_;
         for (std::thread* thread : {&startupThread_, &immediateThread_, &followUpThread_, &watchdogThread_})
             threads.push_back(std::move(*thread));
@@ -140,12 +141,20 @@ void CMain::Shutdown()
         countries_->close();
 }
 
+double CMain::stopTimeToStore(double now) const
+{
+    std::lock_guard<std::mutex> hold(schedule_);
+    if (!passPendingAtHalt_)
+        return now;
+    return latestCompletePassBegan_.value_or(state_.settings.lastStopTime);
+}
+
 void CMain::shutdownUpkeep()
 {
     const Clock& clock = services_.clock;
-    const double now = clock.nowOleDate();
-    state_.settings.lastStopTime = now;
-    writeString(profileKey_, setting::StopTime, formatStopTime(now));
+    const double stopTime = stopTimeToStore(clock.nowOleDate());
+    state_.settings.lastStopTime = stopTime;
+    writeString(profileKey_, setting::StopTime, formatStopTime(stopTime));
     const bool removeIdle = readDword(profileKey_, setting::RemoveBlackAfter, 1) != 0;
     const auto maximum = static_cast<std::int32_t>(readDword(profileKey_, setting::NotExceedBlack, 100));
 

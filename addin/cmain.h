@@ -18,7 +18,11 @@
 // two steps, so disconnection waits only for the e-mail in hand, never for a
 // pass or a run to finish. Shutdown then saves, only when the start-up run had
 // finished: "StopTime", the black-list upkeep and the four data files, each
-// replaced whole. No thread outlives the engine.
+// replaced whole. No thread outlives the engine. "StopTime" is now, unless a
+// pass was running or pending at the disconnection: then it is the moment
+// the latest complete pass began (or the stored one, when none completed),
+// because the next start takes the unread mail received before "StopTime"
+// as seen and would never examine what the halted pass left.
 //
 // Threads: creation, RequestRun, IsBusy, Recheck, ShowPopup and Shutdown are
 // called on the host's main thread (RequestRun and ShowPopup also from the
@@ -45,6 +49,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -167,6 +172,7 @@ private:
     // Shutdown's parts (cmain.cpp).
     void halt();
     void shutdownUpkeep();
+    double stopTimeToStore(double now) const;
     void markIdleChange();
 
     EngineServices services_;
@@ -198,6 +204,9 @@ private:
     bool startupFinished_ = false;
     bool halting_ = false;
     bool shutDown_ = false;
+    bool passPendingAtHalt_ = false;
+    std::optional<double> latestCompletePassBegan_; // OLE date
+
     std::thread startupThread_;
     std::thread immediateThread_;
     std::thread followUpThread_;

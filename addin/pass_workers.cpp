@@ -67,7 +67,11 @@ void CMain::runPass()
         std::lock_guard<std::mutex> hold(state_.lock);
         return state_.passContext(*services_.application, log_, services_.clock, countries_.get(), &stopRequested_);
     }();
-    services_.pass(context);
+    const double began = services_.clock.nowOleDate();
+    if (services_.pass(context) != PassEnd::Finished)
+        return;
+    std::lock_guard<std::mutex> hold(schedule_);
+    latestCompletePassBegan_ = began;
 }
 
 void CMain::immediateWorker()

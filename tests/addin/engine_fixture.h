@@ -58,7 +58,7 @@ public:
         }
         const bool real = realPasses_;
         hold.unlock();
-        const PassEnd end = real ? AnalizeNewMail(context) : PassEnd::Finished;
+        const PassEnd end = real ? AnalizeNewMail(context) : context.stopping() ? PassEnd::Stopped : PassEnd::Finished;
         hold.lock();
         ++finished_;
         --running_;

@@ -92,8 +92,25 @@ TEST_F(EngineShutdownTest, DisconnectingDuringAPassWaitsOnlyForTheEmailInHand)
 
     EXPECT_EQ(gate.finished(), 1);
     EXPECT_EQ(messageFiles(root()).size(), 5u) << "the stopped pass moved no e-mail";
-    EXPECT_EQ(readString("Default", setting::StopTime, ""), formatStopTime(clock.nowOleDate()));
+    EXPECT_EQ(readString("Default", setting::StopTime, ""), formatStopTime(45366.0))
+        << "no pass completed, so the next start searches the same window again";
     EXPECT_TRUE(std::filesystem::exists(dataFolder() + "/lists.lst"));
+}
+
+TEST_F(EngineShutdownTest, AfterAHaltedPassStopTimeIsWhenTheLatestCompletePassBegan)
+{
+    CMain& engine = startAndSettle();
+    const double completeBegan = testing::oleDateOf(2024, 3, 15, 12, 10);
+    clock.set(completeBegan);
+    engine.RequestRun();
+    settle();
+    clock.set(testing::oleDateOf(2024, 3, 15, 12, 20));
+    gate.hold(3);
+    engine.RequestRun();
+    ASSERT_TRUE(gate.waitStarted(3));
+    engine.Shutdown();
+    EXPECT_EQ(readString("Default", setting::StopTime, ""), formatStopTime(completeBegan))
+        << "mail received after it may not have been examined";
 }
 
 TEST_F(EngineShutdownTest, TheUpkeepRemovesIdleBlackAddressesAndDatesRestoredOnes)
