@@ -69,6 +69,11 @@ void ConsoleUi::showProgress(const std::string& caption, int position)
     reportToStandardError(caption + ": " + std::to_string(position) + "%");
 }
 
+void ConsoleUi::showBalloon(const BalloonRequest& request)
+{
+    reportToStandardError(std::string(iconWord(request.icon)) + request.title + ": " + request.text);
+}
+
 bool ConsoleUi::openWithShell(const std::string& fileOrAddress, const std::string& workingFolder)
 {
     posix_spawn_file_actions_t actions;

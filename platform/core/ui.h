@@ -1,7 +1,9 @@
 // The user-facing services every part of the system uses: the modal message
+// The user-facing services every part of the system uses: the modal message
 // box, the file-open box, the progress of a long step shown without a window,
-// and the shell's "open this file or address". Worker threads may call them;
-// an implementation marshals to its user-interface thread itself.
+// the reminder balloon and the shell's "open this file or address". Worker
+// threads may call them; an implementation marshals to its user-interface
+// thread itself.
 #pragma once
 
 #include <optional>
@@ -34,6 +36,15 @@ struct FileOpenRequest {
     std::string fileName;
 };
 
+// A balloon in the corner of the work area that closes itself after its
+// display time; it takes no answer.
+struct BalloonRequest {
+    std::string title;
+    std::string text;
+    MessageIcon icon = MessageIcon::None;
+    int durationMilliseconds = 3000;
+};
+
 // The answer a box gives when the user just presses Enter.
 MessageAnswer defaultAnswer(const MessageRequest& request);
 
@@ -50,17 +61,20 @@ public:
     // Opens a file or an address with the desktop's preferred program.
     // False when nothing could be started.
     virtual bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) = 0;
+    // Shows the balloon and returns at once, without waiting for it to close.
+    virtual void showBalloon(const BalloonRequest& request) = 0;
 };
 
-// For command-line use: writes caption and text to stderr and answers with the
-// box's default button; chooses no file; writes progress to stderr as
-// "caption: N%"; opens with xdg-open.
+// For command-line use: writes caption and text (and a balloon's title and
+// text) to stderr and answers with the box's default button; chooses no file;
+// writes progress to stderr as "caption: N%"; opens with xdg-open.
 class ConsoleUi final : public Ui {
 public:
     MessageAnswer showMessage(const MessageRequest& request) override;
     std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override;
     void showProgress(const std::string& caption, int position) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
+    void showBalloon(const BalloonRequest& request) override;
 };
 
 } // namespace kvn

@@ -57,4 +57,16 @@ bool ScriptedUi::openWithShell(const std::string& fileOrAddress, const std::stri
     return shellOpenSucceeds_;
 }
 
+void ScriptedUi::showBalloon(const BalloonRequest& request)
+{
+    std::lock_guard<std::mutex> hold(balloonsLock_);
+    balloons_.push_back(request);
+}
+
+std::vector<BalloonRequest> ScriptedUi::balloons() const
+{
+    std::lock_guard<std::mutex> hold(balloonsLock_);
+    return balloons_;
+}
+
 } // namespace kvn::testing

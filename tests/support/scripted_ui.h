@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <optional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,9 @@ public:
     std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override;
     void showProgress(const std::string& caption, int position) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
+    // Balloons are recorded, never expected; safe from any thread.
+    void showBalloon(const BalloonRequest& request) override;
+    std::vector<BalloonRequest> balloons() const;
 
     const std::vector<MessageRequest>& shown() const { return shown_; }
     const std::vector<std::string>& opened() const { return opened_; }
@@ -48,6 +52,8 @@ private:
     std::vector<std::pair<std::string, int>> progress_;
     std::vector<MessageRequest> shown_;
     std::vector<std::string> opened_;
+    mutable std::mutex balloonsLock_;
+    std::vector<BalloonRequest> balloons_;
     bool shellOpenSucceeds_ = true;
 };
 
