@@ -53,6 +53,11 @@ public:
     {
         return real_.openWithShell(file, folder);
     }
+    void showBalloon(const BalloonRequest& request) override
+    {
+        lockFreeAtCalls.push_back(isFree(lock_));
+        real_.showBalloon(request);
+    }
 
 private:
     Ui& real_;
