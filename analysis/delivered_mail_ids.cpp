@@ -2,14 +2,20 @@
 
 #include "platform/core/utf8_text.h"
 
-#include <algorithm>
-
 namespace kvn {
 
-bool DeliveredMailIds::contains(std::string_view entryId) const
+void DeliveredMailIds::append(std::string entryId)
 {
-    return std::any_of(
-        ids_.begin(), ids_.end(), [&](const std::string& id) { return equalsIgnoringCase(id, entryId); });
+    foldedIds_.insert(caseFoldKey(entryId));
+    ids_.push_back(std::move(entryId));
+}
+
+bool DeliveredMailIds::contains(std::string_view entryId) const { return foldedIds_.count(caseFoldKey(entryId)) > 0; }
+
+void DeliveredMailIds::clear()
+{
+    ids_.clear();
+    foldedIds_.clear();
 }
 
 } // namespace kvn

@@ -2,24 +2,29 @@
 // again (trusted e-mails the filter left unread in an inbox, and those inbox
 // discovery found already seen before the last stop), in the order recorded.
 // Not thread-safe: the engine lock guards it.
+//
+// Beside the IDs in their order, a set of their case-fold keys answers
+// contains() without a scan, exactly as comparing with each ID would.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace kvn {
 
 class DeliveredMailIds {
 public:
-    void append(std::string entryId) { ids_.push_back(std::move(entryId)); }
+    void append(std::string entryId);
     // Compared without regard to letter case.
     bool contains(std::string_view entryId) const;
-    void clear() { ids_.clear(); }
+    void clear();
     const std::vector<std::string>& ids() const { return ids_; }
 
 private:
     std::vector<std::string> ids_;
+    std::unordered_set<std::string> foldedIds_;
 };
 
 } // namespace kvn

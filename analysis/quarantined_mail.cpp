@@ -5,6 +5,7 @@
 #include "analysis/matched_entry.h"
 #include "analysis/sender_ip.h"
 #include "lists/list_matching.h"
+#include "lists/word_search_text.h"
 #include "platform/core/utf8_text.h"
 
 #include <optional>
@@ -103,10 +104,10 @@ private:
     {
         if (!text || text->empty())
             return std::nullopt;
-        const std::string lower = toLowerUtf8(*text);
+        const WordSearchText lower(toLowerUtf8(*text));
         std::lock_guard lock(context_.lock);
-        return firstEntry(context_.data.lists(), ListKind::Word, rule,
-            [&](const ListEntry& entry) { return wordOccursIn(entry, lower); });
+        return firstEntry(
+            context_.data.lists(), ListKind::Word, rule, [&](const ListEntry& entry) { return lower.holds(entry); });
     }
 
     std::optional<RuleMatch> attachmentType()

@@ -1,5 +1,6 @@
 #include "lists/filter_lists.h"
 
+#include "lists/extra_sort.h"
 #include "lists/list_matching.h"
 #include "platform/core/ole_date.h"
 #include "platform/core/utf8_text.h"
@@ -40,9 +41,42 @@ void FilterLists::clear()
         sequence.clear();
     whiteIndex_.clear();
     blackIndex_.clear();
+    whitePositions_.clear();
+    blackPositions_.clear();
 }
 
 int FilterLists::findAddressIn(std::string_view address, bool white) const
+{
+    const AddressPositions& hashed = positions(white);
+    const ListSequence& addresses = sequence(ListKind::Address, white);
+    if (hashed.size() != addresses.size())
+        return scanAddressRun(address, white);
+    const std::vector<int> candidates = hashed.positionsOf(address);
+    const std::string& index = firstCharIndex(white);
+    const char first = indexByteOf(address);
+    std::size_t lo = std::string::npos;
+    std::size_t hi = 0;
+    for (const int candidate : candidates) {
+        const auto at = static_cast<std::size_t>(candidate);
+        if (at >= addresses.size() || !equalsIgnoringCase(address, addresses[at].extra))
+            return scanAddressRun(address, white); // changed behind the hash's back
+        if (at < index.size() && index[at] == first)
+            return candidate; // inside the run
+        if (lo == std::string::npos) {
+            lo = index.find(first);
+            if (lo == std::string::npos)
+                return -1;
+            hi = std::min(index.rfind(first), addresses.size() - 1);
+        }
+        if (at > hi)
+            return -1;
+        if (at >= lo)
+            return candidate;
+    }
+    return -1;
+}
+
+int FilterLists::scanAddressRun(std::string_view address, bool white) const
 {
     const std::string& index = firstCharIndex(white);
     const ListSequence& addresses = sequence(ListKind::Address, white);
@@ -151,7 +185,15 @@ void FilterLists::rebuildAddressIndexes()
         index.clear();
         for (const ListEntry& entry : sequence(ListKind::Address, white))
             index += indexByteOf(entry.extra);
+        positions(white).rebuild(sequence(ListKind::Address, white));
     }
+}
+
+void FilterLists::sortAddressesForSaving(bool white)
+{
+    ListSequence& addresses = sequence(ListKind::Address, white);
+    sortByExtra(addresses);
+    positions(white).rebuild(addresses);
 }
 
 int insertAddressEntry(FilterLists& lists, bool white, ListEntry entry)
@@ -159,7 +201,9 @@ int insertAddressEntry(FilterLists& lists, bool white, ListEntry entry)
     ListSequence& addresses = lists.sequence(ListKind::Address, white);
     const int position = FilterLists::addressInsertPosition(lists.firstCharIndex(white), entry.extra, addresses);
     entry.kind = listKindCode(ListKind::Address);
+    const std::string address = entry.extra;
     addresses.insert(addresses.begin() + position, std::move(entry));
+    lists.positions(white).inserted(position, address);
     return position;
 }
 
@@ -168,9 +212,14 @@ void removeEntry(FilterLists& lists, ListKind kind, bool white, int position)
     ListSequence& entries = lists.sequence(kind, white);
     assert(position >= 0 && static_cast<std::size_t>(position) < entries.size() && "no entry at that position");
     const auto at = entries.begin() + position;
-    if (kind == ListKind::Address)
-        FilterLists::removeIndexChar(lists.firstCharIndex(white), FilterLists::indexByteOf(at->extra));
+    if (kind != ListKind::Address) {
+        entries.erase(at);
+        return;
+    }
+    FilterLists::removeIndexChar(lists.firstCharIndex(white), FilterLists::indexByteOf(at->extra));
+    const std::string address = at->extra;
     entries.erase(at);
+    lists.positions(white).removed(position, address);
 }
 
 } // namespace kvn

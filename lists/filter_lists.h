@@ -10,8 +10,17 @@
 // they only compare more entries. Every change to an Address sequence keeps
 // the index in step: addressInsertPosition before an insertion,
 // removeIndexChar after a removal, rebuildAddressIndexes after bulk appends.
+//
+// Beside each index, a hash of the addresses (AddressPositions) finds the
+// entries a look-up would compare equal without walking the run; findAddress
+// answers exactly as the walk does, the same result and the same position.
+// The same operations keep it in step: insertAddressEntry, removeEntry,
+// clear, rebuildAddressIndexes and sortAddressesForSaving. An Address entry's
+// address is changed only through them; appends to an Address sequence are
+// followed by rebuildAddressIndexes (until then look-ups walk the runs).
 #pragma once
 
+#include "lists/address_positions.h"
 #include "lists/list_entry.h"
 #include "lists/list_kind.h"
 #include "lists/lookup_result.h"
@@ -69,20 +78,37 @@ public:
     // The entry decided an e-mail: one more received, last received today.
     static void recordMatch(ListSequence& sequence, int position, const Clock& clock);
 
-    // Both indexes anew from the Address sequences, after bulk appends.
+    // Both indexes, and the hashes beside them, anew from the Address
+    // sequences, after bulk appends.
     void rebuildAddressIndexes();
+
+    // Sorts one polarity's Address sequence into the lists file's order
+    // (sortByExtra) and re-indexes the hash. The FirstCharIndex text is left
+    // as it was, as saving always has.
+    void sortAddressesForSaving(bool white);
 
     // The first byte of an address as the index stores it.
     static char indexByteOf(std::string_view address) { return address.empty() ? '\0' : address.front(); }
 
 private:
     static std::size_t slot(ListKind kind, bool white);
-    // Position of the address in one polarity's Address sequence, or -1.
+    // Position of the address in one polarity's Address sequence, or -1:
+    // the first entry within the run of its first byte that equals it.
     int findAddressIn(std::string_view address, bool white) const;
+    // The same answer from the run itself, entry by entry.
+    int scanAddressRun(std::string_view address, bool white) const;
+
+    AddressPositions& positions(bool white) { return white ? whitePositions_ : blackPositions_; }
+    const AddressPositions& positions(bool white) const { return white ? whitePositions_ : blackPositions_; }
+
+    friend int insertAddressEntry(FilterLists& lists, bool white, ListEntry entry);
+    friend void removeEntry(FilterLists& lists, ListKind kind, bool white, int position);
 
     std::array<ListSequence, 12> sequences_;
     std::string whiteIndex_;
     std::string blackIndex_;
+    AddressPositions whitePositions_;
+    AddressPositions blackPositions_;
 };
 
 // Inserts a new Address entry at its place, keeping the index in step.

@@ -185,10 +185,11 @@ void ProfileData::loadLists(DataProblems& problems)
         }
         const auto kind = static_cast<ListKind>(entry.kind);
         const bool white = entry.isWhite;
-        if (kind == ListKind::Address)
-            lists_.firstCharIndex(white) += FilterLists::indexByteOf(entry.extra);
         lists_.sequence(kind, white).push_back(std::move(entry));
     }
+    // The indexes of the entries in file order, as appending each entry's
+    // first byte while reading would give them.
+    lists_.rebuildAddressIndexes();
     if (!read.end.complete)
         noteCutShort(DataFile::Lists, *bytes, read.end, problems);
     if (skipped > 0)
@@ -267,7 +268,7 @@ DataProblems ProfileData::load(LoadMode mode)
 void ProfileData::sortForSaving()
 {
     for (const bool white : polaritiesInFileOrder) {
-        sortByExtra(lists_.sequence(ListKind::Address, white));
+        lists_.sortAddressesForSaving(white);
         sortByExtra(lists_.sequence(ListKind::Domain, white));
     }
 }

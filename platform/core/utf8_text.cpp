@@ -122,6 +122,29 @@ std::string toLowerUtf8(std::string_view text)
     return out;
 }
 
+std::string caseFoldKey(std::string_view text)
+{
+    std::string key;
+    key.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            key += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
+            ++at;
+            continue;
+        }
+        const Character character = decodeAt(text, at);
+        if (character.isRawByte) {
+            key += '\xFF';
+            key += text[at];
+        } else {
+            appendUtf8(key, lowerOf(character.value));
+        }
+        at += character.length;
+    }
+    return key;
+}
+
 int compareIgnoringCase(std::string_view a, std::string_view b)
 {
     std::size_t i = 0;

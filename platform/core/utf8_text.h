@@ -31,6 +31,12 @@ std::string toLowerUtf8(std::string_view text);
 // Whole text against whole text, ignoring letter case.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// A text that two texts share exactly when equalsIgnoringCase holds for
+// them, for hash look-ups that must answer as a scan with equalsIgnoringCase
+// would: each character in lower case as UTF-8, each byte that is not valid
+// UTF-8 as 0xFF followed by the byte (0xFF occurs in no UTF-8 text).
+std::string caseFoldKey(std::string_view text);
+
 // Order of the texts in lower case, code point by code point:
 // negative when a sorts first, 0 when equal, positive when b sorts first.
 int compareIgnoringCase(std::string_view a, std::string_view b);

@@ -1,6 +1,7 @@
 #include "platform/core/utf8_text.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace kvn {
 namespace {
@@ -49,6 +50,33 @@ TEST(Utf8Text, InvalidBytesOrderConsistently)
     EXPECT_NE(compareIgnoringCase(raw, "a"), 0);
     EXPECT_EQ(compareIgnoringCase(raw, "a"), -compareIgnoringCase("a", raw));
     EXPECT_EQ(compareIgnoringCase(raw, raw), 0);
+}
+
+// Two texts share a fold key exactly when they compare equal ignoring case,
+// over texts mixing letters that fold together, letters whose lower case is
+// ASCII, and bytes that are not UTF-8 (some of which look like the start of
+// a character that follows them).
+TEST(Utf8Text, FoldKeysAreEqualExactlyWhenTextsAreEqualIgnoringCase)
+{
+    const char* const pieces[] = {"a", "A", "k", "K", "\u212A", "i", "I", "\u0130", "\u00E9", "\u00C9", "\u03A3",
+        "\u03C3", "\u03C2", "\xC3", "\xA9", "\xE0\x80", "\xC0\x80", "\xED\xA0\x80", "\xFF", "\xFE", "\xF4\x90\x80\x80"};
+    std::mt19937 random(5);
+    const auto randomText = [&] {
+        std::string text;
+        for (auto n = random() % 4; n > 0; --n)
+            text += pieces[random() % std::size(pieces)];
+        return text;
+    };
+    int equalPairs = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const std::string a = randomText();
+        const std::string b = randomText();
+        const bool equal = equalsIgnoringCase(a, b);
+        equalPairs += equal ? 1 : 0;
+        ASSERT_EQ(caseFoldKey(a) == caseFoldKey(b), equal) << "\"" << a << "\" and \"" << b << "\"";
+    }
+    EXPECT_GT(equalPairs, 1000); // the texts meet often enough to test the equal side
+    EXPECT_EQ(caseFoldKey("\u212A\u00C9"), caseFoldKey("k\u00E9"));
 }
 
 } // namespace
