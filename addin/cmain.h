@@ -78,7 +78,7 @@ struct EngineServices {
     const Clock& clock;
     Ui& ui;
     odbc::Odbc& odbc;
-    FirstRunConfiguration firstRun;
+    FirstRunConfiguration firstRun; // none: the configuration without a window (addin/first_run.h)
     std::unique_ptr<AppendOnlyFile> logFile; // none: KVNLog.txt where debugLogPath() says
     std::unique_ptr<Banner> banner; // none: a HeadlessBanner
     NewsWindowFactory newsWindow; // none: no news window

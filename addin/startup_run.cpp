@@ -8,6 +8,7 @@
 // reaches its end, so Shutdown saves nothing and "StopTime" keeps its value:
 // the next start searches the same window again.
 #include "addin/cmain.h"
+#include "addin/first_run.h"
 
 #include "addin/quarantine_upkeep.h"
 #include "addin/work_folders.h"
@@ -70,6 +71,9 @@ void CMain::loadStoredData()
     if (readString(profileKey_, setting::Run, "").empty()) {
         if (services_.firstRun)
             services_.firstRun(state_, stopRequested_);
+        else
+            runFirstRun(
+                state_, FirstRunServices{*services_.application, services_.ui, services_.files, services_.clock});
         std::lock_guard<std::mutex> hold(state_.lock);
         state_.data.statistics().counters = StatCounters{};
         return;

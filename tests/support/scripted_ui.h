@@ -6,8 +6,8 @@
 #include "platform/core/ui.h"
 
 #include <deque>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
