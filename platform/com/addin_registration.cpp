@@ -9,6 +9,12 @@ namespace {
 using registry::Hive;
 using registry::stringValue;
 
+std::string parentOf(const std::string& key)
+{
+    const std::size_t slash = key.rfind('\\');
+    return slash == std::string::npos ? std::string() : key.substr(0, slash);
+}
+
 // Collects the outcome of a run of writes: false once any of them failed.
 class Writer {
 public:
@@ -23,11 +29,20 @@ public:
         value(key, name, stringValue(text));
     }
     void key(const std::string& key) { ok_ = registry_.createKey(hive_, key) && ok_; }
-    // Deleting a key that is not there is no failure.
+    // Deleting a key that is not there is no failure. Parents left empty
+    // ("CLSID" once the last class is gone) go too, so that nothing of the
+    // registration stays behind.
     void remove(const std::string& key)
     {
-        if (!registry_.deleteKey(hive_, key) && !registry_.writeStatus(hive_).ok())
+        if (!registry_.deleteKey(hive_, key) && !registry_.writeStatus(hive_).ok()) {
             ok_ = false;
+            return;
+        }
+        for (std::string parent = parentOf(key); !parent.empty(); parent = parentOf(parent)) {
+            if (!registry_.subKeyNames(hive_, parent).empty() || !registry_.valueNames(hive_, parent).empty()
+                || !registry_.deleteKey(hive_, parent))
+                break;
+        }
     }
     bool ok() const { return ok_; }
 

@@ -1,14 +1,14 @@
-// The permanent command bars of a profile as the registry keeps them, under
-// HKEY_CURRENT_USER "Software\Brindlecraft\KVN Host\Profiles\<profile>\CommandBars\<n>":
-// "Name" (REG_SZ), "Position" and "Visible" (REG_DWORD), and the bar's
-// permanent controls in "Controls\<m>" (m = 1, 2, ... in their order) with
-// "Type", "Style", "Enabled", "Visible" (REG_DWORD), "Caption", "TooltipText",
-// "Tag" (REG_SZ), "Face" (REG_BINARY) and a popup's items in its own "Controls".
-//
-// A bar is saved whole under a fresh number and "Name" is written last; only
-// then is the older copy deleted. A key without "Name" is a save that did not
-// finish and is not read; of two keys with the same name the later one is
-// the bar. So an interrupted save leaves the bar as it was before.
+// The permanent command bars of a profile as the registry keeps them: under
+// HKEY_CURRENT_USER "Software\Brindlecraft\KVN Host\Profiles\<profile>\CommandBars"
+// one REG_BINARY value per bar, named by the bar's name, holding the bar with
+// its permanent controls in the record encoding of the data files: 32-bit
+// little-endian integers, texts (and faces) as a 32-bit byte count followed
+// by the bytes:
+//   bar:      version (1), position, visible, controls
+//   controls: count, then each control
+//   control:  type, caption, tooltip, tag, style, enabled, visible, face, controls
+// A bar is one value, so saving it replaces it whole or not at all. A value
+// that does not decode (cut short, too deep, trailing bytes) is not a bar.
 #pragma once
 
 #include "platform/registry/registry.h"

@@ -32,8 +32,8 @@ std::optional<CommandLine> parse(const std::vector<std::string>& words, bool& si
             line.unregister = true;
         else if (isOption(word, 's'))
             line.silent = true;
-        else if (!word.empty() && (word[0] == '/' || word[0] == '-'))
-            valid = false;
+        else if (word.starts_with('-') || (word.size() == 2 && word[0] == '/'))
+            valid = false; // an option this program does not know; "/x" is one, "/path/module.so" is not
         else if (line.module.empty())
             line.module = word;
         else
