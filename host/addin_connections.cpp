@@ -6,7 +6,9 @@
 #include "platform/core/profile_name.h"
 #include "platform/core/xdg_paths.h"
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace kvn::host {
 namespace {
@@ -42,8 +44,15 @@ bool AddinConnections::takeProfileLock(const std::string& profile)
         tell("The add-ins were not started: " + ready.error());
         return false;
     }
-    // A kvnctl that writes is done in a moment and is waited for.
-    auto lock = ProfileLock::acquire(dataFolder, {hostProgramName, std::chrono::milliseconds(3000)});
+    // A kvnctl that writes is done in a moment and is waited for; another
+    // host is not.
+    auto lock = ProfileLock::acquire(dataFolder, {hostProgramName, std::chrono::milliseconds(0)});
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::holds_alternative<std::string>(lock) && std::get<std::string>(lock).find("kvnctl") != std::string::npos
+        && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        lock = ProfileLock::acquire(dataFolder, {hostProgramName, std::chrono::milliseconds(0)});
+    }
     if (const std::string* why = std::get_if<std::string>(&lock)) {
         tell("The add-ins were not started: " + *why);
         return false;
@@ -57,8 +66,10 @@ bool AddinConnections::connectAll(com::IDispatch* application, const std::string
     const std::vector<AddinEntry> entries = addinsToLoad(registry_);
     if (entries.empty())
         return true;
-    if (!takeProfileLock(profile))
+    if (!takeProfileLock(profile)) {
+        profileUnavailable_ = true;
         return false;
+    }
     bool all = true;
     for (const AddinEntry& entry : entries) {
         LoadedAddin::Loaded loaded = LoadedAddin::load(registry_, entry);

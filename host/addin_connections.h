@@ -41,6 +41,9 @@ public:
     // True when no connected add-in has work pending or running.
     bool allIdle();
     std::size_t connectedCount() const { return addins_.size(); }
+    // True when connectAll found the profile held by another program (or its
+    // data folder unusable) and so loaded nothing.
+    bool profileUnavailable() const { return profileUnavailable_; }
 
 private:
     bool takeProfileLock(const std::string& profile);
@@ -49,6 +52,7 @@ private:
     registry::Registry& registry_;
     Ui& ui_;
     std::unique_ptr<ProfileLock> lock_;
+    bool profileUnavailable_ = false;
     std::vector<std::unique_ptr<LoadedAddin>> addins_;
 };
 

@@ -24,7 +24,7 @@ std::string sentFolderPath(const outlook::StoreConfig& store) { return store.roo
 class Session {
 public:
     Session(const HostOptions& options, Ui& ui)
-        : options_(options), ui_(ui), registry_(registry::processRegistry()), connections_(registry_, ui)
+        : options_(options), registry_(registry::processRegistry()), connections_(registry_, ui)
     {
     }
 
@@ -32,9 +32,14 @@ public:
     {
         open();
         const bool allConnected = connections_.connectAll(application_.get(), options_.profile);
+        // Another program has the profile: a second host would only watch.
+        if (connections_.profileUnavailable())
+            return exitFailure;
         startWatching();
-        const bool stoppedEarly = options_.once ? runOnce() : runUntilSignalled();
-        (void)stoppedEarly;
+        if (options_.once)
+            runOnce();
+        else
+            runUntilSignalled();
         stopWatching();
         connections_.disconnectAll();
         return allConnected || !options_.once ? exitSuccess : exitFailure;
@@ -93,10 +98,9 @@ private:
         return true;
     }
 
-    bool runUntilSignalled()
+    void runUntilSignalled()
     {
         while (handle(wakeups_.wait(-1))) { }
-        return true;
     }
 
     // Lets events in while waiting; false when a termination signal came first.
@@ -108,16 +112,16 @@ private:
         return true;
     }
 
-    bool runOnce()
+    // A termination signal ends the waiting early.
+    void runOnce()
     {
         if (!waitUntilIdle())
-            return true;
+            return;
         application_->raiseNewMail();
-        return waitUntilIdle();
+        (void)waitUntilIdle();
     }
 
     const HostOptions& options_;
-    Ui& ui_;
     registry::Registry& registry_;
     std::vector<outlook::StoreConfig> stores_;
     com::ComPtr<HostApplication> application_;

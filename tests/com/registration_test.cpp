@@ -1,6 +1,8 @@
 // An add-in's registration written into and removed from a real registry folder.
 #include "platform/com/addin_registration.h"
+#include "platform/com/system_folder.h"
 #include "platform/registry/registry.h"
+#include "tests/support/environment_guard.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +94,20 @@ TEST_F(Registration, ARegistryThatCannotBeWrittenFailsTheRegistration)
     EXPECT_EQ(registerAddin(*reg, addin, "/a/libKorvhub.so"), SELFREG_E_CLASS);
     EXPECT_FALSE(reg->keyExists(Hive::CurrentUser, addinKey)) << "no add-in key without its class";
     EXPECT_EQ(unregisterAddin(*reg, addin), SELFREG_E_CLASS);
+}
+
+TEST(SystemFolder, IsTheInstalledLibraryFolderUnlessTheEnvironmentNamesAnother)
+{
+    {
+        testing::EnvironmentGuard none{"KORVANE_SYSTEM_FOLDER", std::nullopt};
+        testing::EnvironmentGuard noProgram{"KORVANE_REGSVR32", std::nullopt};
+        EXPECT_TRUE(systemFolder().ends_with("/korvane")) << systemFolder();
+        EXPECT_TRUE(regsvr32Program().ends_with("/regsvr32")) << regsvr32Program();
+    }
+    testing::EnvironmentGuard folder{"KORVANE_SYSTEM_FOLDER", "/tmp/system"};
+    testing::EnvironmentGuard program{"KORVANE_REGSVR32", "/tmp/bin/regsvr32"};
+    EXPECT_EQ(systemFolder(), "/tmp/system");
+    EXPECT_EQ(regsvr32Program(), "/tmp/bin/regsvr32");
 }
 
 } // namespace

@@ -167,6 +167,11 @@ TEST_F(HostEndToEnd, WhileTheHostRunsKvnctlRefusesToWriteButStillReads)
     const Finished read = runToEnd(KVN_KVNCTL, {"--profile", "Default", "lists", "show"}, temp / "kvnctl.err");
     EXPECT_EQ(read.status, 0) << read.error;
 
+    // A second host on the same profile says who has it and ends.
+    const Finished second = runHostOnce();
+    EXPECT_EQ(second.status, 1);
+    EXPECT_THAT(second.error, HasSubstr("korvane (process " + std::to_string(host->pid()) + ")"));
+
     host->signal(SIGTERM);
     EXPECT_EQ(host->wait(), 0);
     // Once the host is gone the profile is free again.

@@ -154,6 +154,21 @@ TEST_F(HostInProcess, CatalogReadsLoadBehaviorAndFindsTheModule)
     EXPECT_FALSE(locateClass(*registry, "Nobody.Addin", why));
     EXPECT_THAT(why, HasSubstr("no class is registered for Nobody.Addin"));
 
+    // Values of the wrong type or form name no class and no module.
+    ASSERT_TRUE(
+        registry->setValue(registry::Hive::ClassesRoot, "Bad.Guid\\CLSID", "", registry::stringValue("{nope}")));
+    EXPECT_FALSE(locateClass(*registry, "Bad.Guid", why));
+    ASSERT_TRUE(registry->setValue(registry::Hive::ClassesRoot, "Bad.Type\\CLSID", "", registry::dwordValue(7)));
+    EXPECT_FALSE(locateClass(*registry, "Bad.Type", why));
+    const std::string noModule = "{0BADC0DE-0000-0000-0000-000000000000}";
+    ASSERT_TRUE(
+        registry->setValue(registry::Hive::ClassesRoot, "No.Module\\CLSID", "", registry::stringValue(noModule)));
+    EXPECT_FALSE(locateClass(*registry, "No.Module", why));
+    EXPECT_THAT(why, HasSubstr("names no module"));
+    ASSERT_TRUE(registry->setValue(registry::Hive::CurrentUser, std::string(com::outlookAddinsKey) + "\\Odd.Addin",
+        "LoadBehavior", registry::stringValue("3")));
+    EXPECT_EQ(registeredAddins(*registry).at(1).loadBehavior, 0u) << "a LoadBehavior that is no DWORD loads nothing";
+
     ASSERT_TRUE(clearLoadOnce(*registry, entries[0]));
     EXPECT_EQ(registeredAddins(*registry)[0].loadBehavior, 0u);
 }
