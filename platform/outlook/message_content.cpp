@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace kvn::outlook {
 
@@ -51,15 +52,16 @@ std::string decodedContent(GMimePart* part)
         GRef<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
         g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());
     }
+    // Read through an uninitialised chunk and appended: growing the string
+    // by a whole chunk first would clear 64 KiB for every short body.
+    const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(readChunkBytes);
     std::string bytes;
     while (bytes.size() < maxBodyBytes) {
-        const std::size_t oldSize = bytes.size();
-        const std::size_t want = std::min(readChunkBytes, maxBodyBytes - oldSize);
-        bytes.resize(oldSize + want);
-        const ssize_t got = g_mime_stream_read(filtered.get(), bytes.data() + oldSize, want);
-        bytes.resize(oldSize + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        const std::size_t want = std::min(readChunkBytes, maxBodyBytes - bytes.size());
+        const ssize_t got = g_mime_stream_read(filtered.get(), chunk.get(), want);
         if (got <= 0)
             break;
+        bytes.append(chunk.get(), static_cast<std::size_t>(got));
     }
     return bytes;
 }
