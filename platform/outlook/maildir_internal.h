@@ -19,6 +19,9 @@ struct MessageCache {
     std::mutex mutex;
     std::optional<MessageHeaders> headers;
     std::optional<MessageContent> content;
+    // Where the body starts, from the header read: the bodies are then
+    // parsed without reading the header block a second time.
+    std::optional<BodyLayout> layout;
 };
 
 // The caches of every live item of a session, so that cleanup reaches them.

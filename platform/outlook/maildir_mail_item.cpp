@@ -198,17 +198,22 @@ private:
     }
 
     // The file's place in the target folder after the move; empty when the
-    // move failed and the message is still where it was.
+    // move failed and the message is still where it was. The rename is tried
+    // where the file was last seen first; only when it is gone from there is
+    // it looked for under its unique name.
     std::optional<MessageFile> moveFileInto(const MaildirFolder& folder)
     {
         std::lock_guard lock(fileMutex_);
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            if (!locate())
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (attempt > 0 && !locate())
                 return std::nullopt;
             std::string name = curNameOf(file_.fileName);
             std::string targetPath = folder.directory() + "/cur/" + name;
-            if (targetPath == pathOf(file_))
+            if (targetPath == pathOf(file_)) {
+                if (attempt == 0)
+                    continue; // already there only if it was not renamed meanwhile
                 return file_;
+            }
             RenameOutcome outcome = moveMessageFile(pathOf(file_), targetPath);
             if (outcome == RenameOutcome::Done)
                 return MessageFile{"cur", name, file_.mtime};
@@ -234,6 +239,12 @@ private:
         return true;
     }
 
+    std::string lastSeenPath()
+    {
+        std::lock_guard lock(fileMutex_);
+        return pathOf(file_);
+    }
+
     std::optional<std::string> currentPath()
     {
         std::lock_guard lock(fileMutex_);
@@ -242,8 +253,12 @@ private:
 
     // Reads the file with the reader; when the file vanished meanwhile, finds
     // it again and reads once more.
+    // The path last seen is tried first without looking for the file: a
+    // message that is still there (nearly always) costs no extra look.
     template <typename Reader> auto readFile(Reader reader) -> decltype(reader(std::string()))
     {
+        if (auto result = reader(lastSeenPath()))
+            return result;
         for (int attempt = 0; attempt < 2; ++attempt) {
             auto path = currentPath();
             if (!path)
@@ -263,16 +278,24 @@ private:
     // The header block, read on first use. Called with cache_->mutex held.
     const std::optional<MessageHeaders>& cachedHeaders()
     {
-        if (!cache_->headers)
-            cache_->headers = readFile([](const std::string& path) { return readMessageHeaders(path); });
+        if (!cache_->headers) {
+            BodyLayout layout;
+            cache_->headers = readFile([&](const std::string& path) { return readMessageHeaders(path, layout); });
+            if (cache_->headers)
+                cache_->layout = std::move(layout);
+        }
         return cache_->headers;
     }
 
     std::optional<MessageContent> content()
     {
         std::lock_guard lock(cache_->mutex);
-        if (!cache_->content)
-            cache_->content = readFile([](const std::string& path) { return readMessageContent(path); });
+        if (!cache_->content) {
+            const std::optional<BodyLayout>& layout = cache_->layout;
+            cache_->content = readFile([&](const std::string& path) {
+                return layout ? readMessageContent(path, *layout) : readMessageContent(path);
+            });
+        }
         return cache_->content;
     }
 

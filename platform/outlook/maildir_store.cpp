@@ -105,6 +105,7 @@ void CacheRegistry::cleanup()
             std::lock_guard cacheLock(cache->mutex);
             cache->headers.reset();
             cache->content.reset();
+            cache->layout.reset();
         }
     }
     std::erase_if(caches_, [](const auto& weak) { return weak.expired(); });

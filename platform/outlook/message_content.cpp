@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace kvn::outlook {
 
@@ -51,15 +52,16 @@ std::string decodedContent(GMimePart* part)
         GRef<GMimeFilter> decoder(g_mime_filter_basic_new(encoding, FALSE));
         g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), decoder.get());
     }
+    // Read through an uninitialised chunk and appended: growing the string
+    // by a whole chunk first would clear 64 KiB for every short body.
+    const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(readChunkBytes);
     std::string bytes;
     while (bytes.size() < maxBodyBytes) {
-        const std::size_t oldSize = bytes.size();
-        const std::size_t want = std::min(readChunkBytes, maxBodyBytes - oldSize);
-        bytes.resize(oldSize + want);
-        const ssize_t got = g_mime_stream_read(filtered.get(), bytes.data() + oldSize, want);
-        bytes.resize(oldSize + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        const std::size_t want = std::min(readChunkBytes, maxBodyBytes - bytes.size());
+        const ssize_t got = g_mime_stream_read(filtered.get(), chunk.get(), want);
         if (got <= 0)
             break;
+        bytes.append(chunk.get(), static_cast<std::size_t>(got));
     }
     return bytes;
 }
@@ -168,9 +170,14 @@ MessageContent parseStream(GMimeStream* stream)
     return collector.finish();
 }
 
+BodyLayout layoutOf(const ScannedHeaders& scanned)
+{
+    return {scanned.mimeHeaders, scanned.complete, scanned.bodyOffset};
+}
+
 // The message GMime is given: the kept MIME fields, an empty line, the body.
 // A block without its empty line has no body, and nothing to parse.
-MessageContent parseScanned(const ScannedHeaders& scanned, GRef<GMimeStream> body)
+MessageContent parseScanned(const BodyLayout& scanned, GRef<GMimeStream> body)
 {
     if (!scanned.complete || !body)
         return {};
@@ -191,10 +198,38 @@ MessageContent parseMessageContent(std::string_view message)
     if (!scanned.complete)
         return {};
     const std::string_view body = message.substr(scanned.bodyOffset, maxBodyScanBytes);
-    return parseScanned(scanned, GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size())));
+    return parseScanned(
+        layoutOf(scanned), GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size())));
 }
 
 } // namespace detail
+
+namespace {
+
+// The bodies of the open file `fd` (owned by the call) laid out as `layout` says.
+std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayout>& known)
+{
+    // The stream owns the descriptor from here on.
+    detail::GRef<GMimeStream> file(g_mime_stream_fs_new(fd));
+    std::optional<BodyLayout> layout = known;
+    if (!layout) {
+        const std::optional<detail::ScannedHeaders> scanned = detail::scanHeaderFile(fd);
+        if (!scanned)
+            return std::nullopt;
+        layout = detail::layoutOf(*scanned);
+    }
+    struct stat status { };
+    if (::fstat(fd, &status) != 0)
+        return std::nullopt;
+    if (!layout->complete)
+        return MessageContent{};
+    const auto start = static_cast<gint64>(layout->bodyOffset);
+    const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
+    detail::GRef<GMimeStream> body(g_mime_stream_substream(file.get(), start, std::max(start, end)));
+    return detail::parseScanned(*layout, std::move(body));
+}
+
+} // namespace
 
 std::optional<MessageContent> readMessageContent(const std::string& path)
 {
@@ -202,18 +237,16 @@ std::optional<MessageContent> readMessageContent(const std::string& path)
     const int fd = detail::openMessageFile(path);
     if (fd < 0)
         return std::nullopt;
-    // The stream owns the descriptor from here on.
-    detail::GRef<GMimeStream> file(g_mime_stream_fs_new(fd));
-    const std::optional<detail::ScannedHeaders> scanned = detail::scanHeaderFile(fd);
-    struct stat status { };
-    if (!scanned || ::fstat(fd, &status) != 0)
+    return contentOfFile(fd, std::nullopt);
+}
+
+std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout)
+{
+    detail::ensureGMime();
+    const int fd = detail::openMessageFile(path);
+    if (fd < 0)
         return std::nullopt;
-    if (!scanned->complete)
-        return MessageContent{};
-    const auto start = static_cast<gint64>(scanned->bodyOffset);
-    const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
-    detail::GRef<GMimeStream> body(g_mime_stream_substream(file.get(), start, std::max(start, end)));
-    return detail::parseScanned(*scanned, std::move(body));
+    return contentOfFile(fd, layout);
 }
 
 } // namespace kvn::outlook

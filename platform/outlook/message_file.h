@@ -61,6 +61,19 @@ struct MessageHeaders {
 // A file without any usable header still answers, with empty fields.
 std::optional<MessageHeaders> readMessageHeaders(const std::string& path);
 
+// Where a message's body starts and the MIME fields that say how it is
+// built, as a header read found them. A Maildir message file is never
+// rewritten, only renamed, so this holds for the message under any later
+// name. Lets the bodies be parsed without reading the header block again.
+struct BodyLayout {
+    std::string mimeHeaders;
+    bool complete = false; // the empty line that ends the block was seen
+    std::size_t bodyOffset = 0;
+};
+
+// readMessageHeaders that also fills `layout` (not touched on failure).
+std::optional<MessageHeaders> readMessageHeaders(const std::string& path, BodyLayout& layout);
+
 // The bodies and attachment names of a message, parsed on demand.
 // htmlBody: the text/html part in UTF-8, or the plain text rendered as HTML
 // (escaped, <br> for line ends) when there is none. textBody: the text/plain
@@ -82,6 +95,10 @@ struct MessageContent {
 
 // Empty when the file cannot be opened or read.
 std::optional<MessageContent> readMessageContent(const std::string& path);
+
+// readMessageContent of a message whose layout an earlier header read found:
+// the same answer, without reading the header block again.
+std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout);
 
 // A message to be sent: a From address (may hold a display name,
 // "Name <a@b>"), its To and Cc recipients, a subject and an HTML body.

@@ -145,4 +145,15 @@ std::optional<MessageHeaders> readMessageHeaders(const std::string& path)
     return detail::parseHeaderBlock(std::move(*scanned));
 }
 
+std::optional<MessageHeaders> readMessageHeaders(const std::string& path, BodyLayout& layout)
+{
+    std::optional<detail::ScannedHeaders> scanned = detail::readHeaderBlock(path);
+    if (!scanned)
+        return std::nullopt;
+    BodyLayout found{scanned->mimeHeaders, scanned->complete, scanned->bodyOffset};
+    MessageHeaders headers = detail::parseHeaderBlock(std::move(*scanned));
+    layout = std::move(found);
+    return headers;
+}
+
 } // namespace kvn::outlook

@@ -179,6 +179,34 @@ TEST_F(MaildirItems, AFlagChangeByAnotherProgramIsFollowed)
     EXPECT_FALSE(moved->subject());
 }
 
+// Reads and moves go straight to the name the listing saw; these are the
+// cases where that name is stale and the file must be found again.
+TEST_F(MaildirItems, ReadsAndMovesFollowARenameMadeAfterTheListing)
+{
+    putMessage(root, "new", "late", jan5, messageText("renamed before the first read"));
+    putMessage(root, "cur", "here:2,", jan5, messageText("moved into its own folder"));
+    auto items = inbox->items();
+    auto first = items->getFirst()->asMailItem();
+    auto second = items->getNext()->asMailItem();
+    if (first->entryId() != "late")
+        std::swap(first, second);
+    std::rename((root + "/new/late").c_str(), (root + "/cur/late:2,S").c_str());
+    std::rename((root + "/cur/here:2,").c_str(), (root + "/cur/here:2,F").c_str());
+
+    EXPECT_EQ(first->subject(), "renamed before the first read");
+    EXPECT_EQ(first->unRead(), false);
+    // Already in the target under its new name: nothing is renamed.
+    auto stayed = second->move(inbox);
+    ASSERT_TRUE(stayed);
+    EXPECT_EQ(stayed->entryId(), "here");
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/here:2,F", "cur/late:2,S"}));
+    // Renamed again after the read: the move still finds it.
+    std::rename((root + "/cur/late:2,S").c_str(), (root + "/cur/late:2,RS").c_str());
+    ASSERT_TRUE(first->move(archive));
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/late:2,RS"}));
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/here:2,F"}));
+}
+
 TEST_F(MaildirItems, MoveKeepsEntryIdFlagsAndReceivedTime)
 {
     putMessage(root, "cur", "keep:2,FS", jan5, messageText("x"));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace kvn::outlook {
 namespace {
 
@@ -69,6 +71,47 @@ TEST(MessageContent, AttachedMessageIsOneAttachmentNamedBySubject)
 TEST(MessageContent, MissingFileGivesNoAnswer)
 {
     EXPECT_FALSE(readMessageContent(mailSample("cur/no-such-message")).has_value());
+}
+
+void expectSameContent(const std::optional<MessageContent>& expected, const std::optional<MessageContent>& got)
+{
+    ASSERT_EQ(expected.has_value(), got.has_value());
+    if (!expected)
+        return;
+    EXPECT_EQ(got->htmlBody, expected->htmlBody);
+    EXPECT_EQ(got->textBody, expected->textBody);
+    EXPECT_EQ(got->attachmentNames, expected->attachmentNames);
+}
+
+// The bodies read with the layout a header read found are those of a read
+// from scratch, for ordinary and for broken mail.
+TEST(MessageContent, TheLayoutOfTheHeaderReadGivesTheSameBodies)
+{
+    std::vector<std::string> paths;
+    for (const std::string& folder : {mailSample("cur"), mailSample("new"), testing::brokenMailFolder()}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            paths.push_back(entry.path().string());
+    }
+    ASSERT_GT(paths.size(), 20u);
+    std::size_t withBody = 0;
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        BodyLayout layout;
+        ASSERT_TRUE(readMessageHeaders(path, layout));
+        const std::optional<MessageContent> expected = readMessageContent(path);
+        withBody += expected && !expected->textBody.empty();
+        expectSameContent(expected, readMessageContent(path, layout));
+    }
+    EXPECT_GT(withBody, 10u);
+}
+
+TEST(MessageContent, AFailedHeaderReadLeavesTheLayoutAlone)
+{
+    BodyLayout layout{"Content-Type: text/plain\n", true, 42};
+    EXPECT_FALSE(readMessageHeaders(mailSample("cur/no-such-message"), layout));
+    EXPECT_EQ(layout.bodyOffset, 42u);
+    EXPECT_FALSE(readMessageContent(mailSample("cur/no-such-message"), layout));
 }
 
 TEST(HtmlText, PlainTextToHtmlEscapesAndBreaksLines)
