@@ -7,6 +7,7 @@
 
 #include "platform/outlook/outlook_explorer.h"
 #include "platform/outlook/outlook_folder.h"
+#include "platform/outlook/outlook_inspectors.h"
 #include "platform/outlook/outlook_items.h"
 #include "platform/outlook/outlook_redemption.h"
 
@@ -49,6 +50,8 @@ public:
     // The explorer window showing the session's folders; nullptr when there
     // is none (a program without a window).
     virtual ExplorerPtr activeExplorer() { return nullptr; }
+    // The open inspectors; nullptr when the program shows none.
+    virtual InspectorsPtr inspectors() { return nullptr; }
 };
 using ApplicationPtr = std::shared_ptr<Application>;
 

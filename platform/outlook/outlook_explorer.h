@@ -4,7 +4,9 @@
 // of the object model, a call that fails answers empty (nullptr, 0, false).
 #pragma once
 
+#include "platform/outlook/outlook_command_bars.h"
 #include "platform/outlook/outlook_folder.h"
+#include "platform/outlook/outlook_items.h"
 
 #include <cstddef>
 #include <memory>
@@ -82,10 +84,45 @@ public:
     virtual std::shared_ptr<Pane> item(std::string_view name) = 0;
 };
 
+// The e-mails selected in the explorer's list, in list order.
+class Selection {
+public:
+    virtual ~Selection() = default;
+    virtual std::size_t count() = 0;
+    // Counted from 1; nullptr outside 1..count().
+    virtual ItemPtr item(std::size_t index) = 0;
+};
+
+// Panes ShowPane knows.
+constexpr int olOutlookBar = 1;
+constexpr int olFolderList = 2;
+constexpr int olPreview = 3;
+
+// The explorer's events: FolderSwitch (no arguments), raised after
+// CurrentFolder changed to another folder.
+inline constexpr com::Guid explorerEventsIid = com::guidOf("{0006304F-0000-0000-C000-000000000046}");
+inline constexpr com::DISPID dispidFolderSwitch = 0xF002;
+
+// An explorer without a window (a program that only has the mail store)
+// keeps the defaults: no folder shown, no selection, no command bars.
 class Explorer {
 public:
     virtual ~Explorer() = default;
     virtual std::shared_ptr<Panes> panes() = 0;
+    // The folder shown; nullptr when none.
+    virtual FolderPtr currentFolder() { return nullptr; }
+    // Shows the folder; FolderSwitch is raised when it is another folder
+    // than the one shown. False for no folder or when there is no view.
+    virtual bool setCurrentFolder(const FolderPtr&) { return false; }
+    virtual std::shared_ptr<Selection> selection() { return nullptr; }
+    virtual CommandBarsPtr commandBars() { return nullptr; }
+    // Shows or hides a pane (olOutlookBar, olFolderList, olPreview); false
+    // for another number or when there is no view.
+    virtual bool showPane(int, bool) { return false; }
+    virtual bool isPaneVisible(int) { return false; }
+    // The source of the explorer's events (explorerEventsIid); borrowed,
+    // valid while the explorer is held; nullptr when it raises none.
+    virtual com::IUnknown* eventSource() { return nullptr; }
 };
 using ExplorerPtr = std::shared_ptr<Explorer>;
 

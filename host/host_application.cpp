@@ -1,0 +1,60 @@
+#include "host/host_application.h"
+
+namespace kvn::host {
+namespace {
+
+// The profile's object model, with the host's explorer and inspectors in
+// place of the stores' own.
+class HostModel final : public outlook::Application {
+public:
+    HostModel(outlook::ApplicationPtr stores, std::shared_ptr<HostExplorer> explorer,
+        std::shared_ptr<HostInspectors> inspectors)
+        : stores_(std::move(stores)), explorer_(std::move(explorer)), inspectors_(std::move(inspectors))
+    {
+    }
+
+    outlook::NamespacePtr getNamespace(std::string_view type) override { return stores_->getNamespace(type); }
+    outlook::ItemPtr createItem(int type) override { return stores_->createItem(type); }
+    std::shared_ptr<outlook::SafeMailItem> createSafeMailItem() override { return stores_->createSafeMailItem(); }
+    std::shared_ptr<outlook::SafeContactItem> createSafeContactItem() override
+    {
+        return stores_->createSafeContactItem();
+    }
+    std::shared_ptr<outlook::MapiUtils> createMapiUtils() override { return stores_->createMapiUtils(); }
+    std::shared_ptr<outlook::CdoSession> createCdoSession() override { return stores_->createCdoSession(); }
+    outlook::ExplorerPtr activeExplorer() override { return explorer_; }
+    outlook::InspectorsPtr inspectors() override { return inspectors_; }
+
+private:
+    outlook::ApplicationPtr stores_;
+    std::shared_ptr<HostExplorer> explorer_;
+    std::shared_ptr<HostInspectors> inspectors_;
+};
+
+} // namespace
+
+HostApplication::HostApplication(outlook::ApplicationPtr stores, std::shared_ptr<HostExplorer> explorer)
+    : explorer_(std::move(explorer)),
+      inspectors_(std::make_shared<HostInspectors>()),
+      model_(std::make_shared<HostModel>(std::move(stores), explorer_, inspectors_)),
+      events_(com::makeObject<com::EventPoints>(std::vector{outlook::applicationEventsIid}))
+{
+}
+
+int HostApplication::raiseNewMail()
+{
+    const com::ComPtr<com::EventPoints> events = events_;
+    return events->fire(outlook::applicationEventsIid, outlook::dispidNewMail);
+}
+
+bool HostApplication::raiseItemSend(const outlook::ItemPtr& item)
+{
+    const com::ComPtr<outlook::IOutlookItem> object = outlook::makeItemObject(item);
+    bool cancel = false;
+    const com::Variant arguments[] = {static_cast<com::IUnknown*>(object.get()), &cancel};
+    const com::ComPtr<com::EventPoints> events = events_;
+    events->fire(outlook::applicationEventsIid, outlook::dispidItemSend, arguments);
+    return cancel;
+}
+
+} // namespace kvn::host

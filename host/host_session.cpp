@@ -1,0 +1,143 @@
+#include "host/host_session.h"
+
+#include "host/addin_connections.h"
+#include "host/host_application.h"
+#include "host/sent_items.h"
+#include "host/wakeups.h"
+#include "platform/core/xdg_paths.h"
+#include "platform/outlook/command_bar_store.h"
+#include "platform/outlook/mail_watcher.h"
+#include "platform/outlook/maildir_store.h"
+#include "platform/outlook/profile_stores.h"
+#include "platform/registry/registry.h"
+
+#include <memory>
+
+namespace kvn::host {
+namespace {
+
+constexpr char newMailByte = 'N';
+constexpr char sentByte = 'S';
+
+std::string sentFolderPath(const outlook::StoreConfig& store) { return store.root + "/." + store.sentFolder; }
+
+class Session {
+public:
+    Session(const HostOptions& options, Ui& ui)
+        : options_(options), registry_(registry::processRegistry()), connections_(registry_, ui)
+    {
+    }
+
+    int run()
+    {
+        open();
+        const bool allConnected = connections_.connectAll(application_.get(), options_.profile);
+        // Another program has the profile: a second host would only watch.
+        if (connections_.profileUnavailable())
+            return exitFailure;
+        startWatching();
+        if (options_.once)
+            runOnce();
+        else
+            runUntilSignalled();
+        stopWatching();
+        connections_.disconnectAll();
+        return allConnected || !options_.once ? exitSuccess : exitFailure;
+    }
+
+private:
+    void open()
+    {
+        stores_ = outlook::loadProfileStores(registry_, options_.profile, homeFolder());
+        auto model = outlook::openMaildirApplication(stores_, options_.profile, registry_);
+        const outlook::NamespacePtr mapi = model->getNamespace("MAPI");
+        auto explorer = std::make_shared<HostExplorer>(model->activeExplorer(),
+            outlook::openCommandBarStore(registry_, options_.profile),
+            mapi ? mapi->getDefaultFolder(outlook::olFolderInbox) : nullptr);
+        sent_ = std::make_unique<SentItems>(mapi ? mapi->getDefaultFolder(outlook::olFolderSentMail) : nullptr);
+        application_ = com::makeObject<HostApplication>(std::move(model), std::move(explorer));
+        wakeups_.catchTerminationSignals();
+    }
+
+    void startWatching()
+    {
+        std::vector<std::string> inboxes;
+        for (const auto& store : stores_)
+            inboxes.push_back(store.root);
+        newMail_ = std::make_unique<outlook::MailWatcher>(inboxes, [this] { wakeups_.post(newMailByte); });
+        (void)newMail_->start();
+        if (!stores_.empty()) {
+            sentWatcher_ = std::make_unique<outlook::MailWatcher>(
+                std::vector{sentFolderPath(stores_.front())}, [this] { wakeups_.post(sentByte); });
+            (void)sentWatcher_->start();
+        }
+    }
+
+    void stopWatching()
+    {
+        newMail_.reset();
+        sentWatcher_.reset();
+    }
+
+    // Handles what was posted; false once a termination signal came.
+    bool handle(const std::string& posted)
+    {
+        bool newMail = false;
+        bool sent = false;
+        for (const char what : posted) {
+            if (what == Wakeups::terminateByte)
+                return false;
+            newMail = newMail || what == newMailByte;
+            sent = sent || what == sentByte;
+        }
+        if (sent)
+            for (const outlook::ItemPtr& item : sent_->appeared())
+                (void)application_->raiseItemSend(item);
+        if (newMail)
+            application_->raiseNewMail();
+        return true;
+    }
+
+    void runUntilSignalled()
+    {
+        while (handle(wakeups_.wait(-1))) { }
+    }
+
+    // Lets events in while waiting; false when a termination signal came first.
+    bool waitUntilIdle()
+    {
+        while (!connections_.allIdle())
+            if (!handle(wakeups_.wait(options_.idlePollMs)))
+                return false;
+        return true;
+    }
+
+    // A termination signal ends the waiting early.
+    void runOnce()
+    {
+        if (!waitUntilIdle())
+            return;
+        application_->raiseNewMail();
+        (void)waitUntilIdle();
+    }
+
+    const HostOptions& options_;
+    registry::Registry& registry_;
+    std::vector<outlook::StoreConfig> stores_;
+    com::ComPtr<HostApplication> application_;
+    std::unique_ptr<SentItems> sent_;
+    Wakeups wakeups_;
+    AddinConnections connections_;
+    std::unique_ptr<outlook::MailWatcher> newMail_;
+    std::unique_ptr<outlook::MailWatcher> sentWatcher_;
+};
+
+} // namespace
+
+int runHost(const HostOptions& options, Ui& ui)
+{
+    Session session(options, ui);
+    return session.run();
+}
+
+} // namespace kvn::host
