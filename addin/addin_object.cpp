@@ -1,5 +1,6 @@
 #include "addin/addin_object.h"
 
+#include "addin/kvn_bar.h"
 #include "addin/recipient_trust.h"
 #include "platform/core/clock.h"
 #include "platform/core/file_system.h"
@@ -10,13 +11,6 @@
 #include "platform/outlook/outlook_redemption.h"
 
 namespace kvn {
-namespace {
-
-// The name of the add-in's permanent bar.
-constexpr const char* barName = "KVN";
-
-} // namespace
-
 Addin::Addin() : ui_(std::make_unique<ConsoleUi>()) { }
 
 Addin::~Addin()
@@ -60,9 +54,13 @@ com::HRESULT Addin::OnConnection(com::IDispatch* application, com::ext_ConnectMo
     const outlook::CommandBarsPtr bars = explorer_->commandBars();
     if (!bars)
         return fail("Error 104", com::S_FALSE);
-    // The permanent bar, found again by name when an earlier start made it.
-    if (!bars->find(barName))
-        (void)bars->add(barName, outlook::msoBarTop, false);
+    double checkFromTime = 0;
+    {
+        std::lock_guard<std::mutex> hold(engine_->state().lock);
+        checkFromTime = engine_->state().CheckFromTime;
+    }
+    if (const std::string failed = buildKvnBar(*bars, checkFromTime, bar_); !failed.empty())
+        return fail(failed.c_str(), -1);
 
     subscribe();
     return com::S_OK;
@@ -80,6 +78,11 @@ void Addin::subscribeTo(com::IUnknown* source, const com::Guid& events, com::Eve
 
 void Addin::subscribe()
 {
+    for (const auto& button : {bar_.folder, bar_.friendButton, bar_.trustDomain, bar_.foe, bar_.blockDomain,
+             bar_.recheck, bar_.showLists, bar_.help, bar_.showStatistics, bar_.options, bar_.about})
+        if (button)
+            subscribeTo(
+                button->eventSource(), outlook::commandBarButtonEventsIid, [](com::DISPID, auto) { return com::S_OK; });
     // NewMail and ItemSend come from the same source; each has a
     // subscription of its own, as each has its own cookie.
     subscribeTo(application_.get(), outlook::applicationEventsIid, [this](com::DISPID member, auto arguments) {
@@ -140,7 +143,7 @@ com::HRESULT Addin::OnDisconnection(com::ext_DisconnectMode removeMode, com::Saf
     if (removeMode == com::ext_dm_UserClosed && model_)
         if (const outlook::ExplorerPtr explorer = model_->activeExplorer())
             if (const outlook::CommandBarsPtr bars = explorer->commandBars())
-                if (const outlook::CommandBarPtr bar = bars->find(barName))
+                if (const outlook::CommandBarPtr bar = bars->find(kvnBarName))
                     (void)bar->remove();
     if (engine_ && engine_->constructedOK())
         engine_->Shutdown();
@@ -152,6 +155,7 @@ com::HRESULT Addin::OnDisconnection(com::ext_DisconnectMode removeMode, com::Saf
 void Addin::release()
 {
     subscriptions_.clear();
+    bar_ = KvnBar{};
     inspectors_.reset();
     explorer_.reset();
     model_.reset();

@@ -1,14 +1,16 @@
 // The add-in object the host creates from Korvhub's class factory. On
 // connection it makes the engine (CMain) with the host's Application and a
-// console Ui, checks the explorer and its command bars, and subscribes to
-// the application's NewMail and ItemSend, the explorer's FolderSwitch and the
+// console Ui, checks the explorer and its command bars, builds the bar
+// "KVN" (addin/kvn_bar.h), and subscribes to the Click of each of its
+// buttons (the commands come later: a click does nothing yet), the
+// application's NewMail and ItemSend, the explorer's FolderSwitch and the
 // inspectors' NewInspector, in that order. On disconnection it shuts the
 // engine down (which saves its state) and drops every subscription.
 //
 // Every failed step of the connection shows "An error occured while starting
 // Korvane" with its caption ("Error 001", "Error 0011", "Error 002",
-// "Error 003", "Error 104") and the error icon, and returns S_FALSE (or the
-// failure code of CommandBars); a failure after the engine was made leaves
+// "Error 003", "Error 104"; "Error 105" to "Error 108" from the bar, which
+// return -1) and the error icon, and returns S_FALSE; a failure after the engine was made leaves
 // the engine running until disconnection.
 //
 // Threads: every method is called on the host's main thread; the event
@@ -16,6 +18,7 @@
 #pragma once
 
 #include "addin/cmain.h"
+#include "addin/kvn_bar.h"
 #include "platform/com/addin_idle.h"
 #include "platform/com/connection_point.h"
 #include "platform/com/extensibility.h"
@@ -67,6 +70,7 @@ private:
     std::unique_ptr<CMain> engine_;
     outlook::ExplorerPtr explorer_;
     outlook::InspectorsPtr inspectors_;
+    KvnBar bar_;
     std::vector<com::EventSubscription> subscriptions_;
 };
 
