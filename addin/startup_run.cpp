@@ -69,6 +69,14 @@ bool CMain::readOptions()
 void CMain::loadStoredData()
 {
     if (readString(profileKey_, setting::Run, "").empty()) {
+        // Lists written before the first start (by kvnctl, or a copy of
+        // another machine's files) are loaded first and the first run adds
+        // to them; otherwise the save at disconnection would replace them
+        // with the first run's lists alone.
+        {
+            std::lock_guard<std::mutex> hold(state_.lock);
+            static_cast<void>(state_.data.loadAll());
+        }
         if (services_.firstRun)
             services_.firstRun(state_, stopRequested_);
         else

@@ -1,7 +1,7 @@
 // The start-up run of a profile that never ran: without a configuration
 // window the engine builds the first white list from the sent e-mails over a
-// real Maildir, records "Run", and the next start loads what the first
-// session saved instead of configuring again.
+// real Maildir, adding to lists written before it, records "Run", and the
+// next start loads what the first session saved instead of configuring again.
 #include "tests/addin/engine_fixture.h"
 
 #include "lists/profile_data.h"
@@ -51,6 +51,13 @@ protected:
 
 TEST_F(EngineFirstRunTest, WithoutAWindowTheFirstRunBuildsTheWhiteListAndTheNextStartLoadsIt)
 {
+    {
+        // A list entry written before the first start, as kvnctl writes one.
+        ProfileData before(installDir(), "Default", realFileSystem(), clock);
+        ASSERT_TRUE(prepareDataFolder(realFileSystem(), installDir(), dataFolder()).ok());
+        insertAddressEntry(before.lists(), true, ListEntry(2, "Ann", "ann@example.com", 0, "2024.03.01", ""));
+        ASSERT_TRUE(before.saveAll().ok());
+    }
     putSent("s1", "Friend <Friend@Example.org>");
     putSent("s2", "Colleague <colleague@example.net>, friend@example.org");
     ui.expect("Configuring KVN", MessageAnswer::Ok);
@@ -59,7 +66,7 @@ TEST_F(EngineFirstRunTest, WithoutAWindowTheFirstRunBuildsTheWhiteListAndTheNext
     {
         std::lock_guard<std::mutex> hold(engine.state().lock);
         EXPECT_EQ(whiteAddresses(engine.state().data),
-            (std::vector<std::string>{"colleague@example.net", "friend@example.org"}));
+            (std::vector<std::string>{"ann@example.com", "colleague@example.net", "friend@example.org"}));
         const ListEntry probe(2, "", "friend@example.org", 0, "", "");
         EXPECT_EQ(engine.state().data.lists().findAddress(probe, true).result, LookupResult::InAskedList);
     }
@@ -71,8 +78,8 @@ TEST_F(EngineFirstRunTest, WithoutAWindowTheFirstRunBuildsTheWhiteListAndTheNext
     // The second start loads the saved lists and shows no configuration box.
     CMain& again = startWithoutWindow();
     std::lock_guard<std::mutex> hold(again.state().lock);
-    EXPECT_EQ(
-        whiteAddresses(again.state().data), (std::vector<std::string>{"colleague@example.net", "friend@example.org"}));
+    EXPECT_EQ(whiteAddresses(again.state().data),
+        (std::vector<std::string>{"ann@example.com", "colleague@example.net", "friend@example.org"}));
     EXPECT_EQ(ui.shown().size(), 1u);
 }
 

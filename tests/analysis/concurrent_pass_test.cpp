@@ -100,7 +100,12 @@ TEST_F(ConcurrentPassTest, AClientMovingAwayAndMarkingReadMeanwhileLosesAndDoubl
             }
         }
     });
-    const PassEnd end = runPass();
+    // A blocked e-mail filed away between the search and its marking as read
+    // ends the pass, as any failure to mark a blocked e-mail does; the next
+    // pass (the next new-mail request) goes on where it stopped.
+    PassEnd end = PassEnd::Failed;
+    for (int pass = 0; pass < 50 && end == PassEnd::Failed; ++pass)
+        end = runPass();
     done = true;
     client.join();
     ASSERT_EQ(end, PassEnd::Finished);
