@@ -31,11 +31,13 @@ public:
     int run()
     {
         open();
+        // Watching starts before the add-ins connect: mail that arrives while
+        // they connect is posted now and raised as NewMail once they are.
+        startWatching();
         const bool allConnected = connections_.connectAll(application_.get(), options_.profile);
         // Another program has the profile: a second host would only watch.
         if (connections_.profileUnavailable())
             return exitFailure;
-        startWatching();
         if (options_.once)
             runOnce();
         else

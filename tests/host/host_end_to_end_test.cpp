@@ -31,6 +31,16 @@ TEST_F(HostEndToEnd, RegisteredAddinConnectsGetsNewMailAndIsDisconnectedBySigter
             "OnConnection 1", "bar added", "OnStartupComplete", "NewMail", "OnBeginShutdown", "OnDisconnection 0"));
 }
 
+TEST_F(HostEndToEnd, MailArrivingWhileTheAddinsConnectIsRaisedAsNewMailOnceTheyAre)
+{
+    ASSERT_EQ(regsvr32({"/s", recorderModule()}).status, 0);
+    EnvironmentGuard deliverer{"KVN_TEST_ADDIN_DELIVER_TO", inbox()};
+    const auto host = startHost();
+    ASSERT_TRUE(waitForLine(log(), "NewMail")) << host->errorOutput();
+    host->signal(SIGTERM);
+    EXPECT_EQ(host->wait(), 0);
+}
+
 TEST_F(HostEndToEnd, SigintDisconnectsLikeSigtermAndThePermanentBarIsFoundAgain)
 {
     ASSERT_EQ(regsvr32({"/s", recorderModule()}).status, 0);

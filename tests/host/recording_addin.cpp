@@ -7,7 +7,9 @@
 // Set at registration: $KVN_TEST_ADDIN_LOAD_BEHAVIOR (default 3).
 // Read at connection: $KVN_TEST_ADDIN_REFUSE=1 makes OnConnection return
 // S_FALSE; $KVN_TEST_ADDIN_BUSY_CHECKS=n makes the add-in busy for the next
-// n IsIdle questions after each NewMail.
+// n IsIdle questions after each NewMail; $KVN_TEST_ADDIN_DELIVER_TO=DIR
+// makes OnConnection deliver one message into the Maildir DIR, as mail that
+// arrives while the add-ins connect.
 #include "platform/com/addin_idle.h"
 #include "platform/com/addin_registration.h"
 #include "platform/com/class_factory.h"
@@ -17,6 +19,8 @@
 #include "platform/com/module_file.h"
 #include "platform/outlook/outlook_com.h"
 #include "platform/registry/registry.h"
+
+#include <cstdio>
 
 #include <cstdlib>
 #include <fstream>
@@ -70,6 +74,12 @@ public:
     {
         record("OnConnection " + std::to_string(mode));
         busyChecks_ = std::stoi(environment("KVN_TEST_ADDIN_BUSY_CHECKS", "0"));
+        if (const std::string maildir = environment("KVN_TEST_ADDIN_DELIVER_TO"); !maildir.empty()) {
+            std::ofstream(maildir + "/tmp/1700000009.M9P9.test")
+                << "From: a@example.org\r\nSubject: early\r\n\r\nHi\r\n";
+            std::rename(
+                (maildir + "/tmp/1700000009.M9P9.test").c_str(), (maildir + "/new/1700000009.M9P9.test").c_str());
+        }
         if (environment("KVN_TEST_ADDIN_REFUSE") == "1") {
             record("refused");
             return com::S_FALSE;
