@@ -1,8 +1,7 @@
 // Korvhub as a user runs it: kvnctl installs and fills the lists, regsvr32
 // registers the built module, korvane --headless --once filters a real
 // Maildir through it.
-#include "tests/host/host_fixture.h"
-#include "tests/outlook/maildir_fixture.h"
+#include "tests/host/korvhub_fixture.h"
 
 #include <csignal>
 #include <ctime>
@@ -14,87 +13,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-class KorvhubEndToEnd : public HostFixture {
-protected:
-    KorvhubEndToEnd() { std::filesystem::copy_file(KVN_KORVHUB, korvhub()); }
-
-    std::string korvhub() const { return temp / "system/libKorvhub.so"; }
-    std::string installDir() const { return temp / "install"; }
-
-    Finished kvnctl(std::vector<std::string> words)
-    {
-        words.insert(words.begin(), {"--install-dir", installDir()});
-        return runToEnd(KVN_KVNCTL, words, temp / "kvnctl.err");
-    }
-
-    // Installed and registered, the profile's first run over (it builds the
-    // lists afresh from sent mail), then the lists written with kvnctl.
-    void prepare()
-    {
-        ASSERT_EQ(kvnctl({"install"}).status, 0);
-        const Finished registered = regsvr32({"/s", korvhub()});
-        ASSERT_EQ(registered.status, 0) << registered.error;
-        once();
-        ASSERT_EQ(kvnctl({"lists", "add", "--white", "address", "friend@example.org", "--name", "Friend"}).status, 0);
-        ASSERT_EQ(kvnctl({"lists", "add", "--black", "address", "spammer@bad.example"}).status, 0);
-    }
-
-    // An unread e-mail in the Inbox's new/, received `offset` seconds from
-    // now: a minute ahead by default, so surely after the last "StopTime".
-    void arrive(const std::string& unique, const std::string& from, std::int64_t offset = 60)
-    {
-        // Written in tmp/ and renamed into new/, as a delivery agent does.
-        putMessage(inbox(), "tmp", unique, std::time(nullptr) + offset,
-            "From: " + from + "\r\nTo: Me <me@example.com>\r\nSubject: From " + from + "\r\nMessage-ID: <" + unique
-                + "@example.org>\r\nReceived: from relay ([192.0.2.7]) by mx\r\n\r\nHello.\r\n");
-        std::filesystem::rename(inbox() + "/tmp/" + unique, inbox() + "/new/" + unique);
-    }
-
-    // Where the e-mail is now: the folder's name ("" the Inbox), or "gone".
-    std::string whereIs(const std::string& unique) const
-    {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(inbox())) {
-            const std::string name = entry.path().filename().string();
-            if (entry.is_regular_file() && name.starts_with(unique)) {
-                const std::string folder = entry.path().parent_path().parent_path().filename().string();
-                return folder == "Maildir" ? "" : folder;
-            }
-        }
-        return "gone";
-    }
-
-    // What "kvnctl lists show" prints.
-    std::string listsShown()
-    {
-        const std::string out = temp / "lists.out";
-        const Finished shown = runToEnd("/bin/sh",
-            {"-c", "\"$0\" --install-dir \"$1\" lists show > \"$2\"", KVN_KVNCTL, installDir(), out},
-            temp / "kvnctl.err");
-        EXPECT_EQ(shown.status, 0) << shown.error;
-        return readWholeFile(out);
-    }
-
-    // Polls until the condition holds, for at most `limit`.
-    static bool waitUntil(
-        const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(20))
-    {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return true;
-    }
-
-    Finished once()
-    {
-        const Finished finished = runHostOnce();
-        EXPECT_EQ(finished.status, 0) << finished.error;
-        return finished;
-    }
-};
 
 TEST_F(KorvhubEndToEnd, OnceFiltersTheInboxAndTheNextRunTakesMailBeforeStopTimeAsSeen)
 {
