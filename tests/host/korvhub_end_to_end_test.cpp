@@ -6,6 +6,7 @@
 #include <csignal>
 #include <ctime>
 #include <functional>
+#include <iostream>
 #include <thread>
 
 namespace kvn::testing {
@@ -57,6 +58,31 @@ TEST_F(KorvhubEndToEnd, RegistrationWritesTheKeysAndUnregisteringLeavesNone)
     EXPECT_THAT(hive("HKEY_CLASSES_ROOT"), Not(HasSubstr("Korvhub")));
     EXPECT_THAT(hive("HKEY_CLASSES_ROOT"), Not(HasSubstr("6A22F8F8")));
     EXPECT_THAT(hive("HKEY_CURRENT_USER"), Not(HasSubstr("Korvhub")));
+}
+
+TEST_F(KorvhubEndToEnd, MailDroppedIntoNewWhileTheHostRunsIsFilteredAtOnce)
+{
+    prepare();
+    const auto host = startHost();
+    // Mail waiting before the host watches is left for the next new-mail
+    // event ("StartUp" is 0); once a probe was filtered, the host watches.
+    bool watching = false;
+    for (int probe = 1; probe <= 80 && !watching; ++probe) {
+        const std::string name = "1.probe" + std::to_string(probe);
+        arrive(name, "Stranger <someone@unknown.example>");
+        watching = waitUntil([&] { return whereIs(name) == ".KVN Quarantined"; }, std::chrono::milliseconds(250));
+    }
+    ASSERT_TRUE(watching) << host->errorOutput();
+    const auto dropped = std::chrono::steady_clock::now();
+    arrive("2.spammer", "Spammer <spammer@bad.example>");
+    ASSERT_TRUE(waitUntil([&] { return whereIs("2.spammer") == ".Trash"; })) << host->errorOutput();
+    // The watcher settles for 300 ms before it raises NewMail; the pass is quick.
+    std::cout
+        << "filtered "
+        << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - dropped).count()
+        << " ms after it was dropped into new/\n";
+    host->signal(SIGTERM);
+    EXPECT_EQ(host->wait(), 0);
 }
 
 TEST_F(KorvhubEndToEnd, AMessageAppearingInSentTrustsItsNewRecipients)
