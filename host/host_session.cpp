@@ -3,6 +3,7 @@
 #include "host/addin_connections.h"
 #include "host/host_application.h"
 #include "host/sent_items.h"
+#include "host/store_check.h"
 #include "host/wakeups.h"
 #include "platform/core/xdg_paths.h"
 #include "platform/outlook/command_bar_store.h"
@@ -24,13 +25,14 @@ std::string sentFolderPath(const outlook::StoreConfig& store) { return store.roo
 class Session {
 public:
     Session(const HostOptions& options, Ui& ui)
-        : options_(options), registry_(registry::processRegistry()), connections_(registry_, ui)
+        : options_(options), ui_(ui), registry_(registry::processRegistry()), connections_(registry_, ui)
     {
     }
 
     int run()
     {
         open();
+        const bool storesOpen = checkStores();
         // Watching starts before the add-ins connect: mail that arrives while
         // they connect is posted now and raised as NewMail once they are.
         startWatching();
@@ -44,7 +46,7 @@ public:
             runUntilSignalled();
         stopWatching();
         connections_.disconnectAll();
-        return allConnected || !options_.once ? exitSuccess : exitFailure;
+        return (allConnected && storesOpen) || !options_.once ? exitSuccess : exitFailure;
     }
 
 private:
@@ -59,6 +61,27 @@ private:
         sent_ = std::make_unique<SentItems>(mapi ? mapi->getDefaultFolder(outlook::olFolderSentMail) : nullptr);
         application_ = com::makeObject<HostApplication>(std::move(model), std::move(explorer));
         wakeups_.catchTerminationSignals();
+    }
+
+    // Says which stores cannot be opened; false when any cannot.
+    bool checkStores()
+    {
+        if (stores_.empty()) {
+            ui_.showMessage({"The profile \"" + options_.profile
+                    + "\" has no mail store: add one with \"kvnctl profile add-store NAME FOLDER\", or make ~/Maildir "
+                      "a "
+                      "Maildir.",
+                "KVN Host", MessageIcon::Error});
+            return false;
+        }
+        bool allOpen = true;
+        for (const outlook::StoreConfig& store : stores_)
+            if (const std::string problem = storeProblem(store); !problem.empty()) {
+                allOpen = false;
+                ui_.showMessage({"The mail store \"" + store.displayName + "\" cannot be opened: " + problem,
+                    "KVN Host", MessageIcon::Error});
+            }
+        return allOpen;
     }
 
     void startWatching()
@@ -124,6 +147,7 @@ private:
     }
 
     const HostOptions& options_;
+    Ui& ui_;
     registry::Registry& registry_;
     std::vector<outlook::StoreConfig> stores_;
     com::ComPtr<HostApplication> application_;

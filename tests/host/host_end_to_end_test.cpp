@@ -41,6 +41,22 @@ TEST_F(HostEndToEnd, MailArrivingWhileTheAddinsConnectIsRaisedAsNewMailOnceTheyA
     EXPECT_EQ(host->wait(), 0);
 }
 
+TEST_F(HostEndToEnd, AMissingOrBrokenStoreIsNamedAndOnceFails)
+{
+    ASSERT_EQ(regsvr32({"/s", recorderModule()}).status, 0);
+    std::filesystem::remove_all(inbox());
+    writeWholeFile(inbox(), "not a mailbox\n");
+    const Finished once = runHostOnce();
+    EXPECT_EQ(once.status, 1);
+    EXPECT_THAT(once.error, HasSubstr("KVN Host"));
+    EXPECT_THAT(once.error, HasSubstr("has no mail store: add one with")) << once.error;
+
+    std::filesystem::remove(inbox());
+    for (const char* part : {"cur", "new"})
+        std::filesystem::create_directories(inbox() + "/" + part);
+    EXPECT_THAT(runHostOnce().error, HasSubstr("is not a Maildir: it has no tmp/ folder"));
+}
+
 TEST_F(HostEndToEnd, SigintDisconnectsLikeSigtermAndThePermanentBarIsFoundAgain)
 {
     ASSERT_EQ(regsvr32({"/s", recorderModule()}).status, 0);
