@@ -137,13 +137,13 @@ TEST_F(MailCommands, MarkReadAndMoveByEntryId)
 TEST_F(MailCommands, ASecondStoreOfTheSameNameOrPathIsRefused)
 {
     makeMaildir(temp / "Other");
-    ASSERT_EQ(kvnctl("P4", {"profile", "add-store", "Mailbox", root}).status, exitSuccess);
-    const Result sameName = kvnctl("P4", {"profile", "add-store", "Mailbox", temp / "Other"});
+    ASSERT_EQ(kvnctl("P8", {"profile", "add-store", "Mailbox", root}).status, exitSuccess);
+    const Result sameName = kvnctl("P8", {"profile", "add-store", "Mailbox", temp / "Other"});
     EXPECT_EQ(sameName.status, exitNothingToChange);
     EXPECT_NE(sameName.err.find("already has the store \"Mailbox\""), std::string::npos) << sameName.err;
-    EXPECT_EQ(kvnctl("P4", {"profile", "add-store", "Again", root + "/"}).status, exitNothingToChange);
-    EXPECT_EQ(kvnctl("P4", {"profile", "add-store", "Other", temp / "Other"}).status, exitSuccess);
-    const Result shown = kvnctl("P4", {"profile", "show", "--json"});
+    EXPECT_EQ(kvnctl("P8", {"profile", "add-store", "Again", root + "/"}).status, exitNothingToChange);
+    EXPECT_EQ(kvnctl("P8", {"profile", "add-store", "Other", temp / "Other"}).status, exitSuccess);
+    const Result shown = kvnctl("P8", {"profile", "show", "--json"});
     EXPECT_EQ(shown.out.find("Again"), std::string::npos) << shown.out;
 }
 
