@@ -1,5 +1,6 @@
 #include "platform/core/posix_file_system.h"
 
+#include "platform/core/descriptor_io.h"
 #include "platform/core/file_descriptor.h"
 #include "platform/core/regular_file.h"
 
@@ -24,19 +25,6 @@ std::string folderOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 class PosixFileSystem final : public FileSystem {

@@ -2,6 +2,7 @@
 // what killed moves and deliveries left there (see maildir_move.h).
 #include "platform/outlook/maildir_move.h"
 
+#include "platform/core/descriptor_io.h"
 #include "platform/core/file_descriptor.h"
 #include "platform/outlook/maildir_move_steps.h"
 
@@ -35,23 +36,7 @@ bool isMaildir(const std::string& folder)
 }
 
 // The journal's text, at most largestJournal bytes; empty when unreadable.
-std::optional<std::string> readJournal(int fd)
-{
-    std::string text(largestJournal + 1, '\0');
-    std::size_t size = 0;
-    while (size < text.size()) {
-        ssize_t got = read(fd, text.data() + size, text.size() - size);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        size += static_cast<std::size_t>(got);
-    }
-    text.resize(size);
-    return text;
-}
+std::optional<std::string> readJournal(int fd) { return readAtMost(fd, largestJournal + 1); }
 
 // Whether the message has a file in the folder, looked for twice (a file
 // being renamed by another program can be missed by one listing).

@@ -2,6 +2,7 @@
 
 #include "addin/engine_state.h"
 #include "analysis/new_mail_pass.h"
+#include "platform/core/descriptor_io.h"
 #include "platform/core/file_descriptor.h"
 #include "platform/core/regular_file.h"
 #include "platform/outlook/maildir_store.h"
@@ -73,19 +74,6 @@ bool makeMaildir(const std::string& root)
     for (const char* sub : {"", "/cur", "/new", "/tmp"})
         if (::mkdir((root + sub).c_str(), 0700) != 0)
             return false;
-    return true;
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(wrote));
-    }
     return true;
 }
 
@@ -273,30 +261,10 @@ private:
     outlook::ApplicationPtr application_;
 };
 
-// The first messageCheckBytes of the source, fewer only at its end (a pipe
-// hands its bytes over in pieces); empty on a read error.
-std::optional<std::string> readStart(int source)
-{
-    std::string start(messageCheckBytes, '\0');
-    std::size_t filled = 0;
-    while (filled < start.size()) {
-        const ssize_t got = ::read(source, start.data() + filled, start.size() - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    start.resize(filled);
-    return start;
-}
-
 ExplainOutcome explainMessage(
     int source, const std::string& name, const std::string& unique, const ExplainProfile& profile)
 {
-    const std::optional<std::string> start = readStart(source);
+    const std::optional<std::string> start = readAtMost(source, messageCheckBytes);
     if (!start)
         return failed(systemError("cannot read " + name));
     const MessageCheck check = checkMessageStart(*start, start->size() < messageCheckBytes);
