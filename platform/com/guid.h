@@ -2,6 +2,8 @@
 // their registry form "{6A22F8F8-E4D5-4B36-9F95-488CF112DFBC}".
 #pragma once
 
+#include "platform/core/hex_digit.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -23,23 +25,12 @@ struct Guid {
 std::string formatGuid(const Guid& guid);
 
 namespace detail {
-constexpr int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The `digits` hex digits at `at`, or -1 when one is not a hex digit.
 constexpr std::int64_t hexNumber(std::string_view text, std::size_t at, std::size_t digits)
 {
     std::int64_t number = 0;
     for (std::size_t i = 0; i < digits; ++i) {
-        const int digit = hexDigit(text[at + i]);
+        const int digit = hexDigitValue(text[at + i]);
         if (digit < 0)
             return -1;
         number = number * 16 + digit;

@@ -1,6 +1,7 @@
 // Dovecot's Maildir++ folder-name encoding: modified UTF-7 plus "\xx" escapes.
 #include "platform/outlook/maildir_names.h"
 
+#include "platform/core/hex_digit.h"
 #include "platform/core/utf8_text.h"
 
 #include <cstdint>
@@ -131,17 +132,6 @@ std::optional<std::string> fromModifiedUtf7(std::string_view text)
     return out;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool needsEscape(char c, bool first) { return c == separator || c == '/' || c == escapeChar || (first && c == '~'); }
 
 } // namespace
@@ -169,9 +159,9 @@ std::string decodeFolderName(std::string_view encoded)
 {
     std::string unescaped;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] == escapeChar && i + 2 < encoded.size() && hexValue(encoded[i + 1]) >= 0
-            && hexValue(encoded[i + 2]) >= 0) {
-            unescaped += static_cast<char>(hexValue(encoded[i + 1]) * 16 + hexValue(encoded[i + 2]));
+        if (encoded[i] == escapeChar && i + 2 < encoded.size() && hexDigitValue(encoded[i + 1]) >= 0
+            && hexDigitValue(encoded[i + 2]) >= 0) {
+            unescaped += static_cast<char>(hexDigitValue(encoded[i + 1]) * 16 + hexDigitValue(encoded[i + 2]));
             i += 2;
             continue;
         }

@@ -1,6 +1,7 @@
 // The hive file reader: one pass over the lines, keeping what is well formed.
 #include "platform/registry/reg_file_parser.h"
 
+#include "platform/core/hex_digit.h"
 #include "platform/registry/reg_text.h"
 
 #include <cstdint>
@@ -21,17 +22,6 @@ std::string_view trim(std::string_view text)
     while (!text.empty() && (isBlank(text.back()) || text.back() == '\r'))
         text.remove_suffix(1);
     return text;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string decodeText(std::string_view bytes)
@@ -72,7 +62,7 @@ std::optional<std::uint32_t> parseHexNumber(std::string_view digits)
         return std::nullopt;
     std::uint32_t number = 0;
     for (const char c : digits) {
-        const int digit = hexDigit(c);
+        const int digit = hexDigitValue(c);
         if (digit < 0)
             return std::nullopt;
         number = number << 4 | static_cast<std::uint32_t>(digit);
