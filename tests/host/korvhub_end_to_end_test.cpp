@@ -64,15 +64,7 @@ TEST_F(KorvhubEndToEnd, MailDroppedIntoNewWhileTheHostRunsIsFilteredAtOnce)
 {
     prepare();
     const auto host = startHost();
-    // Mail waiting before the host watches is left for the next new-mail
-    // event ("StartUp" is 0); once a probe was filtered, the host watches.
-    bool watching = false;
-    for (int probe = 1; probe <= 80 && !watching; ++probe) {
-        const std::string name = "1.probe" + std::to_string(probe);
-        arrive(name, "Stranger <someone@unknown.example>");
-        watching = waitUntil([&] { return whereIs(name) == ".KVN Quarantined"; }, std::chrono::milliseconds(250));
-    }
-    ASSERT_TRUE(watching) << host->errorOutput();
+    ASSERT_TRUE(waitUntilWatching()) << host->errorOutput();
     const auto dropped = std::chrono::steady_clock::now();
     arrive("2.spammer", "Spammer <spammer@bad.example>");
     ASSERT_TRUE(waitUntil([&] { return whereIs("2.spammer") == ".Trash"; })) << host->errorOutput();
@@ -89,15 +81,7 @@ TEST_F(KorvhubEndToEnd, AMessageAppearingInSentTrustsItsNewRecipients)
 {
     prepare();
     const auto host = startHost();
-    // The host watches its folders once an arriving e-mail is filtered; one
-    // that came before the watching began is filtered with the next.
-    bool watching = false;
-    for (int probe = 1; probe <= 80 && !watching; ++probe) {
-        const std::string name = "1.probe" + std::to_string(probe);
-        arrive(name, "Stranger <someone@unknown.example>");
-        watching = waitUntil([&] { return whereIs(name) == ".KVN Quarantined"; }, std::chrono::milliseconds(250));
-    }
-    ASSERT_TRUE(watching) << host->errorOutput();
+    ASSERT_TRUE(waitUntilWatching()) << host->errorOutput();
     const std::string sent = inbox() + "/.Sent";
     writeWholeFile(sent + "/tmp/2.sent",
         "From: Me <me@example.com>\r\nTo: New Pal <New.Pal@Example.net>, Spammer <spammer@bad.example>\r\n"

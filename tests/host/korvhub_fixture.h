@@ -85,6 +85,20 @@ protected:
         return true;
     }
 
+    // Mail waiting before the host watches its inboxes is left for the next
+    // new-mail event ("StartUp" is 0): delivers probes from a stranger until
+    // one is quarantined, which shows the host watching.
+    bool waitUntilWatching()
+    {
+        for (int probe = 1; probe <= 80; ++probe) {
+            const std::string name = "1.probe" + std::to_string(probe);
+            arrive(name, "Stranger <someone@unknown.example>");
+            if (waitUntil([&] { return whereIs(name) == ".KVN Quarantined"; }, std::chrono::milliseconds(250)))
+                return true;
+        }
+        return false;
+    }
+
     Finished once()
     {
         const Finished finished = runHostOnce();
