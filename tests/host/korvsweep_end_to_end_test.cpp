@@ -143,7 +143,7 @@ TEST_F(KorvsweepEndToEnd, PurgeNamesAndDeletesOnlyKorvanesOwnFiles)
 {
     prepare();
     const std::string profileFolder = installDir() + "/Default";
-    writeWholeFile(profileFolder + "/lists.lst.1", "a copy kept beside a damaged file");
+    writeWholeFile(profileFolder + "/lists.lst.damaged.1", "a copy kept beside a damaged file");
     writeWholeFile(installDir() + "/IP2C.mdb", "database");
     // Not Korvane's: the user's note in a profileFolder folder, and a link to a folder
     // elsewhere that looks like a profileFolder folder.
@@ -163,7 +163,7 @@ TEST_F(KorvsweepEndToEnd, PurgeNamesAndDeletesOnlyKorvanesOwnFiles)
         temp / "kvnctl.err");
     ASSERT_EQ(purged.status, 0) << purged.error;
     const std::string said = readWholeFile(out);
-    for (const std::string& path : {profileFolder + "/lists.lst", profileFolder + "/lists.lst.1",
+    for (const std::string& path : {profileFolder + "/lists.lst", profileFolder + "/lists.lst.damaged.1",
              profileFolder + "/Statistics.kvn", profileFolder + "/kvn.lock", installDir() + "/IP2C.mdb"}) {
         EXPECT_THAT(said, HasSubstr(path));
         EXPECT_FALSE(std::filesystem::exists(path)) << path;

@@ -47,7 +47,7 @@ const char* const uninstallNotes
     = "Unregisters the add-in and registers the clean-up add-in, which deletes the bar \"KVN\" at the\n"
       "host's next start and then unregisters itself. The lists, statistics and settings stay, so that\n"
       "installing again goes on with them. --purge deletes them too: in each profile's data folder the\n"
-      "data files, the copies kept beside them and the lock file, then the IP-to-country database, the\n"
+      "data files, the copies kept of damaged ones and the lock file, then the IP-to-country database, the\n"
       "debug log and the product's registry key; every deleted path is named. Mail is never touched.\n"
       "Refused (exit status 4) while the host or another kvnctl holds a profile.\n";
 

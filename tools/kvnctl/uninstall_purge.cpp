@@ -26,13 +26,16 @@ bool isDataFileName(const std::string& name)
     return false;
 }
 
-// A copy kept beside a damaged data file: "lists.lst.3".
+// A copy kept beside a damaged data file: "lists.lst.damaged", then
+// "lists.lst.damaged.1", "lists.lst.damaged.2", ...
 bool isKeptCopyName(const std::string& name)
 {
     for (const DataFile file : dataFiles) {
-        const std::string base = std::string(dataFileName(file)) + ".";
-        if (name.size() > base.size() && name.starts_with(base)
-            && name.find_first_not_of("0123456789", base.size()) == std::string::npos)
+        const std::string base = std::string(dataFileName(file)) + ".damaged";
+        if (name == base)
+            return true;
+        if (name.size() > base.size() + 1 && name.starts_with(base + ".")
+            && name.find_first_not_of("0123456789", base.size() + 1) == std::string::npos)
             return true;
     }
     return false;

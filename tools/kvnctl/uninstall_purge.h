@@ -23,10 +23,10 @@ struct PurgeOutcome {
 };
 
 // Deletes, in each data folder, the four data files, the copies kept beside
-// them ("lists.lst.1", ...) and the lock file, then the folder when it is
-// empty; the IP-to-country database in the installation folder, then that
-// folder when it is empty; the debug log; and the product's key in the
-// registry (every option and Install_Dir).
+// damaged ones ("lists.lst.damaged", "lists.lst.damaged.1", ...) and the lock
+// file, then the folder when it is empty; the IP-to-country database in the
+// installation folder, then that folder when it is empty; the debug log; and
+// the product's key in the registry (every option and Install_Dir).
 PurgeOutcome purgeInstallation(
     registry::Registry& registry, const std::string& installDir, const std::vector<std::string>& dataFolders);
 
