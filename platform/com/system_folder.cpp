@@ -1,6 +1,8 @@
 #include "platform/com/system_folder.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace kvn::com {
 namespace {
@@ -15,6 +17,17 @@ std::string environmentOr(const char* name, const char* fallback)
 
 std::string systemFolder() { return environmentOr("KORVANE_SYSTEM_FOLDER", KVN_INSTALLED_ADDIN_FOLDER); }
 
-std::string regsvr32Program() { return environmentOr("KORVANE_REGSVR32", KVN_INSTALLED_REGSVR32); }
+std::string regsvr32Program()
+{
+    const std::string named = environmentOr("KORVANE_REGSVR32", "");
+    if (!named.empty())
+        return named;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(KVN_INSTALLED_REGSVR32, error))
+        return KVN_INSTALLED_REGSVR32;
+    // Not installed system-wide: the one on the user's PATH (scripts/install
+    // links it into ~/.local/bin).
+    return "regsvr32";
+}
 
 } // namespace kvn::com

@@ -11,7 +11,9 @@ namespace kvn::com {
 // the installation's library folder for add-ins (<libdir>/korvane).
 std::string systemFolder();
 
-// $KORVANE_REGSVR32 when set, else the installed regsvr32 (<bindir>/regsvr32).
+// $KORVANE_REGSVR32 when set, else the installed regsvr32 (<bindir>/regsvr32)
+// when it is there, else the bare name "regsvr32", which a program starter
+// looks for along PATH.
 std::string regsvr32Program();
 
 } // namespace kvn::com

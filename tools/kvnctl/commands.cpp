@@ -7,6 +7,7 @@ int runSenderIpCommand(CommandContext& context);
 int runFilterDateCommand(CommandContext& context);
 int runSettingsCommand(CommandContext& context);
 int runInstallCommand(CommandContext& context);
+int runUninstallCommand(CommandContext& context);
 int runListsCommand(CommandContext& context);
 int runStatsCommand(CommandContext& context);
 int runProfileCommand(CommandContext& context);
@@ -42,6 +43,14 @@ const char* const explainNotes
       "cannot be explained is named with the reason, the others are still explained, and the exit\n"
       "status is then 1. \"-\" reads one message from standard input (mail | kvnctl explain -).\n";
 
+const char* const uninstallNotes
+    = "Unregisters the add-in and registers the clean-up add-in, which deletes the bar \"KVN\" at the\n"
+      "host's next start and then unregisters itself. The lists, statistics and settings stay, so that\n"
+      "installing again goes on with them. --purge deletes them too: in each profile's data folder the\n"
+      "data files, the copies kept of damaged ones and the lock file, then the IP-to-country database, the\n"
+      "debug log and the product's registry key; every deleted path is named. Mail is never touched.\n"
+      "Refused (exit status 4) while the host or another kvnctl holds a profile.\n";
+
 const char* const profileNotes = "A store's NAME and PATH are each used once per profile.\n";
 
 const std::vector<CommandGroup>& commandGroups()
@@ -52,6 +61,10 @@ const std::vector<CommandGroup>& commandGroups()
         {"settings", {"settings show [--json]", "settings set NAME VALUE", "settings unset NAME"}, runSettingsCommand},
         {"install", {"install (writes Install_Dir, --install-dir or the default, and makes the folder)"},
             runInstallCommand},
+        {"uninstall",
+            {"uninstall [--purge] [--json] (removes the add-in; --purge also deletes the lists, statistics and "
+             "settings)"},
+            runUninstallCommand, uninstallNotes},
         {"lists",
             {"lists show [--white|--black] [--kind KIND] [--json]",
                 "lists add --white|--black KIND VALUE [--name NAME] [--to UPPER] [--move] [--keep-what-was-read] "

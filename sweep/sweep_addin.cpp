@@ -1,0 +1,51 @@
+#include "sweep/sweep_addin.h"
+
+#include "addin/kvn_bar.h"
+#include "platform/com/system_folder.h"
+#include "platform/core/program_run.h"
+#include "platform/outlook/outlook_command_bars.h"
+#include "platform/outlook/outlook_explorer.h"
+#include "sweep/korvsweep_registration.h"
+
+namespace kvn {
+namespace {
+
+// Every missing link of the chain leaves nothing to delete.
+void deleteKvnBar(outlook::IOutlookApplication& application)
+{
+    const outlook::ApplicationPtr model = application.objectModel();
+    const outlook::ExplorerPtr explorer = model ? model->activeExplorer() : nullptr;
+    const outlook::CommandBarsPtr bars = explorer ? explorer->commandBars() : nullptr;
+    if (const outlook::CommandBarPtr bar = bars ? bars->find(kvnBarName) : nullptr)
+        (void)bar->remove();
+}
+
+} // namespace
+
+com::HRESULT SweepAddin::OnConnection(
+    com::IDispatch* application, com::ext_ConnectMode, com::IDispatch*, com::SafeArray*)
+{
+    application_.reset();
+    if (application)
+        (void)application->QueryInterface(outlook::applicationIid, application_.putVoid());
+    if (application_)
+        deleteKvnBar(*application_.get());
+    return com::S_OK;
+}
+
+com::HRESULT SweepAddin::OnDisconnection(com::ext_DisconnectMode, com::SafeArray*)
+{
+    const SelfUnregistration command = selfUnregistration();
+    // Its outcome is not looked at: when regsvr32 fails or cannot be started
+    // the add-in simply stays registered.
+    (void)runProgramAndWait(command.program, command.arguments);
+    application_.reset();
+    return com::S_OK;
+}
+
+SelfUnregistration selfUnregistration()
+{
+    return {com::regsvr32Program(), {"/u", "/s", com::systemFolder() + "/" + korvsweepModuleFileName}};
+}
+
+} // namespace kvn
