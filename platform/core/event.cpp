@@ -70,6 +70,12 @@ void Event::wait()
         pulseReleases_ = 0;
 }
 
+int Event::waiterCount() const
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return waiters_;
+}
+
 bool Event::isSet() const
 {
     std::lock_guard<std::mutex> hold(mutex_);

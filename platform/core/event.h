@@ -36,6 +36,9 @@ public:
 
     // Whether the event is signalled now; does not consume it.
     bool isSet() const;
+    // How many threads are inside a wait now (for tests that must pulse only
+    // once everyone waits).
+    int waiterCount() const;
 
 private:
     // The caller holds mutex_. True when this waiter (which came at the

@@ -13,18 +13,17 @@ namespace {
 using namespace std::chrono_literals;
 
 // Starts `count` threads that wait on the event and returns once all of
-// them are waiting (a pulse before that could miss some).
+// them are inside the wait (a pulse before that could miss some).
 class Waiters {
 public:
     Waiters(Event& event, int count)
     {
         for (int i = 0; i < count; ++i)
             threads_.emplace_back([&event, this] {
-                ++waiting_;
                 if (event.wait(60s))
                     ++released_;
             });
-        while (waiting_.load() < count)
+        while (event.waiterCount() < count)
             std::this_thread::yield();
     }
     ~Waiters() { join(); }
@@ -38,7 +37,6 @@ public:
 
 private:
     std::vector<std::thread> threads_;
-    std::atomic<int> waiting_{0};
     std::atomic<int> released_{0};
 };
 
@@ -103,10 +101,8 @@ TEST(EventTest, APulseOfAManualResetEventReleasesEveryPresentWaiterAndStaysUnsig
     Event event(Event::Reset::Manual);
     {
         Waiters waiters(event, 3);
-        // A waiter counts as waiting a moment before it is inside the wait;
-        // pulse until all three went.
-        while (waiters.released() < 3)
-            event.pulse();
+        event.pulse();
+        waiters.join();
         EXPECT_EQ(waiters.released(), 3);
     }
     EXPECT_FALSE(event.isSet());
@@ -117,8 +113,10 @@ TEST(EventTest, APulseOfAnAutoResetEventReleasesOnePresentWaiter)
 {
     Event event(Event::Reset::Auto);
     Waiters waiters(event, 2);
+    event.pulse();
     while (waiters.released() < 1)
-        event.pulse();
+        std::this_thread::yield();
+    EXPECT_EQ(event.waiterCount(), 1) << "one pulse releases one waiter";
     EXPECT_FALSE(event.isSet()) << "a pulse leaves nothing behind";
     event.set(); // the other one
     waiters.join();
