@@ -6,6 +6,8 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/stat.h>
+
 namespace kvn::testing {
 namespace {
 
@@ -99,6 +101,45 @@ TEST_F(JudgeFailureTest, AFailedMoveLeavesTheMailWhereItIsAndTheListChangeStands
 
     EXPECT_EQ(whereIs("1.a"), "Work");
     EXPECT_THAT(addresses(false), ElementsAre("ann@example.org", "bob@example.org"));
+}
+
+} // namespace
+} // namespace kvn::testing
+
+namespace kvn::testing {
+namespace {
+
+// E-mails no mail program would write, and one another program took away
+// after it was selected: each is passed over or judged by what can be read
+// of it, and the others are judged all the same.
+TEST_F(JudgeTest, HostileMailIsPassedOverOrJudgedByWhatCanBeRead)
+{
+    const std::string work = root() + "/.Work";
+    const std::int64_t ten = localSeconds(2024, 3, 14, 10, 0);
+    arrive("Work", "1.good", "Ann <ann@example.org>", 10);
+    putMessage(work, "new", "2.nofrom", ten, "To: me@example.org\r\nSubject: no sender\r\n\r\nHello.\r\n");
+    putMessage(work, "new", "3.latin1", ten, "From: J\xe9r\xf4me <Jer\xf4me@Example.org>\r\nSubject: x\r\n\r\nHi.\r\n");
+    putMessage(work, "new", "4.cut", ten, "From: Cut <cut@exa");
+    putMessage(work, "new", "5.huge", ten, "From: " + std::string(200000, 'a') + "\r\nSubject: long\r\n\r\nHi.\r\n");
+    arrive("Work", "6.gone", "Gone <gone@example.org>", 10);
+    view("Work", {"1.good", "2.nofrom", "3.latin1", "4.cut", "5.huge", "6.gone"});
+    std::filesystem::remove(work + "/new/6.gone");
+    ASSERT_EQ(::mkfifo((work + "/new/7.fifo").c_str(), 0600), 0);
+    arrive("Work", "8.later", "Ann <ann@example.org>", 11);
+
+    judgeSenders(true);
+
+    EXPECT_EQ(whereIs("1.good"), "Inbox");
+    EXPECT_EQ(whereIs("8.later"), "Inbox") << "the sweep walks past the FIFO";
+    EXPECT_EQ(whereIs("2.nofrom"), "Work") << "no sender";
+    EXPECT_EQ(whereIs("3.latin1"), "Work") << "a sender that is no UTF-8 is not read";
+    EXPECT_EQ(whereIs("6.gone"), "gone");
+    // What can be read of a header cut short, or of a sender of 200,000
+    // letters, is the address the user judged.
+    EXPECT_EQ(whereIs("4.cut"), "Inbox");
+    EXPECT_EQ(whereIs("5.huge"), "Inbox");
+    EXPECT_THAT(addresses(true), ElementsAre(std::string(200000, 'a'), "ann@example.org", "cut@exa"));
+    EXPECT_THAT(ui.shown(), IsEmpty());
 }
 
 } // namespace
