@@ -202,6 +202,40 @@ TEST_F(KvnCommandsTest, WithoutAQuarantineFolderOrAnEngineTheCommandsDoNothingOr
     EXPECT_TRUE(holds(root() + "/.Work", "1.ann"));
 }
 
+TEST_F(KvnCommandsTest, FriendAndFoeChangeTheListsWhileAPassClassifiesTheInbox)
+{
+    setOption(setting::StartUp, 1);
+    ASSERT_TRUE(writeString("Default", setting::StopTime, "45366.0"));
+    gate.runRealPasses();
+    for (int i = 0; i < 30; ++i)
+        putMessage(root(), "new", "s" + std::to_string(i), localSeconds(2024, 3, 15, 11, i),
+            messageText("Offer", "Cy <cy" + std::to_string(i) + "@else.example>"));
+    for (int i = 0; i < 8; ++i)
+        putMessage(root() + "/.Work", "new", "w" + std::to_string(i), localSeconds(2024, 3, 14, 10, i),
+            messageText("Hi", "Pal <pal" + std::to_string(i) + "@example.net>"));
+    CMain& engine = start(host->objectModel());
+    // The lists are loaded by the start-up run; its pass then runs beside the commands.
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!engine.startupFinished() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    KvnCommands& bar = commandsOf(&engine);
+    ASSERT_TRUE(explorer->setCurrentFolder(work));
+    for (int i = 0; i < 8; ++i) {
+        const outlook::ItemsPtr items = work->items();
+        explorer->select({items->getFirst()});
+        bar.judgeSenders(i % 2 == 0);
+        engine.RequestRun();
+    }
+    settle();
+
+    EXPECT_EQ(messageFiles(quarantineDir()).size(), 30u) << "every stranger quarantined";
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(holds(i % 2 == 0 ? root() : trashDir(), "w" + std::to_string(i))) << i;
+    std::lock_guard<std::mutex> hold(engine.state().lock);
+    EXPECT_EQ(engine.state().data.lists().sequence(ListKind::Address, true).size(), 4u);
+    EXPECT_EQ(engine.state().data.lists().sequence(ListKind::Address, false).size(), 4u);
+}
+
 // Forwards to the test's scripted Ui, which the add-in cannot own.
 class BorrowedUi final : public Ui {
 public:
