@@ -60,9 +60,19 @@ void KvnCommands::goToQuarantineFolder()
         (void)explorer->setCurrentFolder(engine_->state().folders.quarantine);
 }
 
-void KvnCommands::judgeSenders(bool trust)
+bool KvnCommands::listsReady()
 {
     if (!engine_)
+        return false;
+    if (engine_->storedDataLoaded())
+        return true;
+    show(busyText, busyCaption, MessageIcon::Information);
+    return false;
+}
+
+void KvnCommands::judgeSenders(bool trust)
+{
+    if (!listsReady())
         return;
     JudgeContext context = judgeContext();
     JudgeSelectedSenders(context, trust);
@@ -70,7 +80,7 @@ void KvnCommands::judgeSenders(bool trust)
 
 void KvnCommands::judgeDomains(bool trust)
 {
-    if (!engine_)
+    if (!listsReady())
         return;
     JudgeContext context = judgeContext();
     JudgeSelectedDomains(context, trust);

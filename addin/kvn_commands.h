@@ -1,7 +1,9 @@
 // What a click on each button of the bar "KVN" does:
 // - the folder button shows the quarantine folder (nothing when none is known);
 // - Friend, Foe, "Trust whole domain" and "Block whole domain" judge the
-//   selected e-mails (ui/judge_commands.h), at any time;
+//   selected e-mails (ui/judge_commands.h), also while a pass runs; only in
+//   the first moments of the start-up run, before it has loaded the stored
+//   lists (which would replace the change), they say that KVN is busy;
 // - Re-check E-Mails, Show lists and Options first pass the busy guard: while
 //   the engine is busy they only say so;
 // - Re-check asks for the date to check from (proposing CheckFromTime), puts
@@ -63,6 +65,9 @@ public:
 private:
     // The busy guard: true (after saying so) while the engine is busy.
     bool refusedAsBusy();
+    // True when there is an engine whose stored lists are loaded; says that
+    // KVN is busy when they are not loaded yet.
+    bool listsReady();
     void comesLater(const std::string& window);
     void show(const std::string& text, const std::string& caption, MessageIcon icon);
 

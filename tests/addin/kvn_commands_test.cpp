@@ -8,7 +8,7 @@
 #include "platform/outlook/command_bar_store.h"
 #include "tests/addin/engine_fixture.h"
 #include "tests/support/environment_guard.h"
-#include "tests/support/lock_checking_ui.h"
+#include "tests/support/forwarding_ui.h"
 
 #include <gmock/gmock.h>
 
@@ -202,6 +202,25 @@ TEST_F(KvnCommandsTest, WithoutAQuarantineFolderOrAnEngineTheCommandsDoNothingOr
     EXPECT_TRUE(holds(root() + "/.Work", "1.ann"));
 }
 
+TEST_F(KvnCommandsTest, FriendBeforeTheStoredListsAreLoadedSaysKvnIsBusyAndChangesNothing)
+{
+    // An engine whose start-up run never comes: its profile name is refused.
+    application = outlook::openMaildirApplication({storeAt(root())}, "no/such");
+    CMain engine(EngineServices{application, realFileSystem(), clock, ui, odbc::realOdbc(), nullptr,
+        openAppendOnlyFile(logPath()), nullptr, nullptr});
+    ASSERT_FALSE(engine.storedDataLoaded());
+    KvnCommands& bar = commandsOf(&engine);
+    selectMailInWork();
+    ui.expect(busyCaption, MessageAnswer::Ok).expect(busyCaption, MessageAnswer::Ok);
+
+    bar.judgeSenders(true);
+    bar.judgeDomains(false);
+
+    EXPECT_TRUE(holds(root() + "/.Work", "1.ann"));
+    std::lock_guard<std::mutex> hold(engine.state().lock);
+    EXPECT_TRUE(engine.state().data.lists().sequence(ListKind::Address, true).empty());
+}
+
 TEST_F(KvnCommandsTest, FriendAndFoeChangeTheListsWhileAPassClassifiesTheInbox)
 {
     setOption(setting::StartUp, 1);
@@ -236,34 +255,10 @@ TEST_F(KvnCommandsTest, FriendAndFoeChangeTheListsWhileAPassClassifiesTheInbox)
     EXPECT_EQ(engine.state().data.lists().sequence(ListKind::Address, false).size(), 4u);
 }
 
-// Forwards to the test's scripted Ui, which the add-in cannot own.
-class BorrowedUi final : public Ui {
-public:
-    explicit BorrowedUi(Ui& real) : real_(real) { }
-    MessageAnswer showMessage(const MessageRequest& request) override { return real_.showMessage(request); }
-    std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override
-    {
-        return real_.chooseFileToOpen(request);
-    }
-    void showProgress(const std::string& caption, int position) override { real_.showProgress(caption, position); }
-    bool openWithShell(const std::string& file, const std::string& folder) override
-    {
-        return real_.openWithShell(file, folder);
-    }
-    void showBalloon(const BalloonRequest& request) override { real_.showBalloon(request); }
-    std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override
-    {
-        return real_.chooseDateTime(caption, text, initial);
-    }
-
-private:
-    Ui& real_;
-};
-
 TEST_F(KvnCommandsTest, ClicksOnTheRealBarRunTheAddinsCommands)
 {
     EnvironmentGuard state{"XDG_STATE_HOME", temp / "state"};
-    const com::ComPtr<Addin> addin = com::makeObject<Addin>(std::make_unique<BorrowedUi>(ui));
+    const com::ComPtr<Addin> addin = com::makeObject<Addin>(std::make_unique<ForwardingUi>(ui));
     ASSERT_EQ(addin->OnConnection(host.get(), com::ext_cm_Startup, nullptr, nullptr), com::S_OK);
     const outlook::CommandBarPtr kvn = explorer->commandBars()->find("KVN");
     ASSERT_TRUE(kvn);
@@ -273,6 +268,10 @@ TEST_F(KvnCommandsTest, ClicksOnTheRealBarRunTheAddinsCommands)
     const auto mainPopup = controls->item(2)->asPopup();
     ASSERT_TRUE(friendButton && foePopup && mainPopup);
     ASSERT_EQ(friendButton->caption(), "Friend");
+    // The stored lists are loaded first: a change made before would be lost.
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (addin->IsIdle() != com::S_OK && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
     selectMailInWork();
 
     EXPECT_EQ(friendButton->execute(), 1);
@@ -288,10 +287,6 @@ TEST_F(KvnCommandsTest, ClicksOnTheRealBarRunTheAddinsCommands)
     EXPECT_EQ(mainPopup->controls()->item(4)->asButton()->execute(), 1);
     EXPECT_THAT(ui.opened(), ElementsAre(installDir() + "/KVN.html"));
 
-    // Disconnection saves once the start-up run is over.
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (addin->IsIdle() != com::S_OK && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
     ASSERT_EQ(addin->OnDisconnection(com::ext_dm_HostShutdown, nullptr), com::S_OK);
     // The engine saved what the commands put on the lists.
     ProfileData saved(installDir(), "Default", realFileSystem(), clock);
@@ -299,6 +294,20 @@ TEST_F(KvnCommandsTest, ClicksOnTheRealBarRunTheAddinsCommands)
     const ListEntry ann(listKindCode(ListKind::Address), "", "ann@example.org", 0, "", "");
     EXPECT_EQ(saved.lists().findAddress(ann, true).result, LookupResult::InAskedList);
     EXPECT_EQ(saved.lists().findDomain("x@bad.example", false).result, LookupResult::DomainInAskedList);
+}
+
+// The help file the installer puts beside the data: whole HTML that loads
+// nothing from elsewhere, telling of every button.
+TEST(HelpFile, IsSelfContainedAndNamesEveryCommand)
+{
+    const std::string help = readWholeFile(KVN_HELP_FILE);
+    EXPECT_TRUE(help.starts_with("<!DOCTYPE html>"));
+    EXPECT_NE(help.find("</html>"), std::string::npos);
+    for (const char* remote : {"://", "src=", "@import", "url("})
+        EXPECT_EQ(help.find(remote), std::string::npos) << remote;
+    for (const char* command : {"Friend", "Foe", "Trust whole domain", "Block whole domain", "Re-check E-Mails",
+             "Show lists", "Show statistics", "Options", "Help", "About", "kvnctl", "regsvr32 /u"})
+        EXPECT_NE(help.find(command), std::string::npos) << command;
 }
 
 } // namespace

@@ -149,5 +149,20 @@ TEST_F(DomainTest, BlockOnABlockedDomainMovesTheMailOnlyAndOnATrustedOneAlerts)
     EXPECT_EQ(whereIs("5.friend"), "Work");
 }
 
+TEST_F(JudgeTest, TrustingADomainWhileViewingTheInboxSweepsItIntoItselfAndLosesNothing)
+{
+    arrive("Inbox", "1.a", "Ann <ann@example.org>", 10);
+    arrive("Inbox", "2.b", "Bob <bob@example.org>", 11);
+    view("Inbox", {"1.a"});
+    ui.expect("Please confirm!", MessageAnswer::Yes);
+
+    judgeDomains(true);
+
+    EXPECT_EQ(whereIs("1.a"), "Inbox");
+    EXPECT_EQ(whereIs("2.b"), "Inbox");
+    EXPECT_EQ(messageFiles(root()).size(), 2u);
+    EXPECT_THAT(domains(true), ElementsAre("example.org"));
+}
+
 } // namespace
 } // namespace kvn::testing

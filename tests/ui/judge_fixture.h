@@ -7,7 +7,7 @@
 #include "host/host_application.h"
 #include "lists/list_kind.h"
 #include "tests/outlook/maildir_fixture.h"
-#include "tests/support/lock_checking_ui.h"
+#include "tests/support/forwarding_ui.h"
 #include "tests/support/scripted_ui.h"
 #include "ui/judge_commands.h"
 

@@ -1,6 +1,7 @@
-// A Ui for tests of code that takes the engine lock: it forwards every call
-// to another Ui (a ScriptedUi) and counts the calls made while the lock was
-// held, which must be none.
+// Ui wrappers for tests: ForwardingUi hands every call to another Ui (a
+// ScriptedUi the test keeps, where the code under test wants to own its Ui);
+// LockCheckingUi also counts the calls made while a lock was held, which
+// must be none for code that takes the engine lock.
 #pragma once
 
 #include "platform/core/ui.h"
@@ -9,45 +10,55 @@
 
 namespace kvn::testing {
 
-// Forwards to the scripted Ui, noting at each call whether `lock` was free.
-class LockCheckingUi final : public Ui {
+class ForwardingUi : public Ui {
 public:
-    LockCheckingUi(Ui& real, std::mutex& lock) : real_(real), lock_(lock) { }
-    int callsWithLockHeld = 0;
+    explicit ForwardingUi(Ui& real) : real_(real) { }
 
     MessageAnswer showMessage(const MessageRequest& request) override
     {
-        note();
+        noteCall();
         return real_.showMessage(request);
     }
     std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override
     {
-        note();
+        noteCall();
         return real_.chooseFileToOpen(request);
     }
     void showProgress(const std::string& caption, int position) override
     {
-        note();
+        noteCall();
         real_.showProgress(caption, position);
     }
     bool openWithShell(const std::string& file, const std::string& folder) override
     {
-        note();
+        noteCall();
         return real_.openWithShell(file, folder);
     }
     void showBalloon(const BalloonRequest& request) override
     {
-        note();
+        noteCall();
         real_.showBalloon(request);
     }
     std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override
     {
-        note();
+        noteCall();
         return real_.chooseDateTime(caption, text, initial);
     }
 
+protected:
+    virtual void noteCall() { }
+
 private:
-    void note()
+    Ui& real_;
+};
+
+class LockCheckingUi final : public ForwardingUi {
+public:
+    LockCheckingUi(Ui& real, std::mutex& lock) : ForwardingUi(real), lock_(lock) { }
+    int callsWithLockHeld = 0;
+
+private:
+    void noteCall() override
     {
         if (!lock_.try_lock()) {
             ++callsWithLockHeld;
@@ -55,7 +66,6 @@ private:
         }
         lock_.unlock();
     }
-    Ui& real_;
     std::mutex& lock_;
 };
 
