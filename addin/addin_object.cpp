@@ -13,11 +13,14 @@
 namespace kvn {
 Addin::Addin() : ui_(std::make_unique<ConsoleUi>()) { }
 
+Addin::Addin(std::unique_ptr<Ui> ui) : ui_(std::move(ui)) { }
+
 Addin::~Addin()
 {
     // A host that drops the object without disconnecting still gets the
     // engine's threads joined (CMain's destructor saves nothing).
     subscriptions_.clear();
+    commands_.reset();
     engine_.reset();
 }
 
@@ -62,6 +65,7 @@ com::HRESULT Addin::OnConnection(com::IDispatch* application, com::ext_ConnectMo
     if (const std::string failed = buildKvnBar(*bars, checkFromTime, bar_); !failed.empty())
         return fail(failed.c_str(), -1);
 
+    commands_ = std::make_unique<KvnCommands>(engine_.get(), model_, *ui_, systemClock(), bar_.recheck);
     subscribe();
     return com::S_OK;
 }
@@ -78,11 +82,14 @@ void Addin::subscribeTo(com::IUnknown* source, const com::Guid& events, com::Eve
 
 void Addin::subscribe()
 {
-    for (const auto& button : {bar_.folder, bar_.friendButton, bar_.trustDomain, bar_.foe, bar_.blockDomain,
-             bar_.recheck, bar_.showLists, bar_.help, bar_.showStatistics, bar_.options, bar_.about})
-        if (button)
-            subscribeTo(
-                button->eventSource(), outlook::commandBarButtonEventsIid, [](com::DISPID, auto) { return com::S_OK; });
+    // Click(button, cancel): the command ignores both arguments.
+    for (auto& [button, command] : barCommands(bar_, *commands_))
+        subscribeTo(button->eventSource(), outlook::commandBarButtonEventsIid,
+            [command = std::move(command)](com::DISPID member, auto) {
+                if (member == outlook::dispidClick)
+                    command();
+                return com::S_OK;
+            });
     // NewMail and ItemSend come from the same source; each has a
     // subscription of its own, as each has its own cookie.
     subscribeTo(application_.get(), outlook::applicationEventsIid, [this](com::DISPID member, auto arguments) {
@@ -145,6 +152,8 @@ com::HRESULT Addin::OnDisconnection(com::ext_DisconnectMode removeMode, com::Saf
             if (const outlook::CommandBarsPtr bars = explorer->commandBars())
                 if (const outlook::CommandBarPtr bar = bars->find(kvnBarName))
                     (void)bar->remove();
+    subscriptions_.clear();
+    commands_.reset();
     if (engine_ && engine_->constructedOK())
         engine_->Shutdown();
     engine_.reset();

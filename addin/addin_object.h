@@ -2,7 +2,7 @@
 // connection it makes the engine (CMain) with the host's Application and a
 // console Ui, checks the explorer and its command bars, builds the bar
 // "KVN" (addin/kvn_bar.h), and subscribes to the Click of each of its
-// buttons (the commands come later: a click does nothing yet), the
+// buttons (each runs its command, addin/kvn_commands.h), the
 // application's NewMail and ItemSend, the explorer's FolderSwitch and the
 // inspectors' NewInspector, in that order. On disconnection it shuts the
 // engine down (which saves its state) and drops every subscription.
@@ -19,6 +19,7 @@
 
 #include "addin/cmain.h"
 #include "addin/kvn_bar.h"
+#include "addin/kvn_commands.h"
 #include "platform/com/addin_idle.h"
 #include "platform/com/connection_point.h"
 #include "platform/com/extensibility.h"
@@ -40,6 +41,9 @@ inline constexpr const char* quarantineFolderName = "KVN Quarantined";
 class Addin final : public com::ComObject<com::IDTExtensibility2, com::IAddinIdle> {
 public:
     Addin();
+    // With the Ui its messages and commands use (a host or a test that
+    // answers them itself).
+    explicit Addin(std::unique_ptr<Ui> ui);
     ~Addin() override;
 
     com::HRESULT Invoke(com::DISPID, std::span<const com::Variant>) override { return com::E_NOTIMPL; }
@@ -71,6 +75,7 @@ private:
     outlook::ExplorerPtr explorer_;
     outlook::InspectorsPtr inspectors_;
     KvnBar bar_;
+    std::unique_ptr<KvnCommands> commands_;
     std::vector<com::EventSubscription> subscriptions_;
 };
 

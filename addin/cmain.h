@@ -144,6 +144,9 @@ public:
     Banner& banner() { return *banner_; }
     // Whether the start-up run reached its end.
     bool startupFinished() const;
+    // Whether the start-up run has loaded the profile's stored lists; until
+    // then a change to the lists would be replaced by the loading.
+    bool storedDataLoaded() const { return storedDataLoaded_.load(); }
 
 private:
     // The start-up run and its steps (startup_run.cpp).
@@ -220,6 +223,8 @@ private:
 
     // Set once by halting; a pass reads it between e-mails.
     std::atomic<bool> stopRequested_{false};
+    // Set once by the start-up run, when the stored data is in the state.
+    std::atomic<bool> storedDataLoaded_{false};
     // Set once by halting; every timed wait of the watchdog and the popups ends on it.
     Event halted_{Event::Reset::Manual};
 };

@@ -3,7 +3,8 @@
 // added, then filled with temporary controls in table order, each with its
 // caption, tooltip, tag, style and face, enabled and visible. The faces are
 // set from the embedded bitmaps, so no clipboard is used (and it stays empty).
-// The clicks are wired by the add-in object; a click does nothing yet.
+// The clicks are wired to their commands by the add-in object
+// (addin/kvn_commands.h).
 //
 // Threads: the host's main thread.
 #pragma once

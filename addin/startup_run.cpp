@@ -77,6 +77,7 @@ void CMain::loadStoredData()
             std::lock_guard<std::mutex> hold(state_.lock);
             static_cast<void>(state_.data.loadAll());
         }
+        storedDataLoaded_.store(true);
         if (services_.firstRun)
             services_.firstRun(state_, stopRequested_);
         else
@@ -89,6 +90,7 @@ void CMain::loadStoredData()
     std::lock_guard<std::mutex> hold(state_.lock);
     // Problems are reported to stderr by the load; what could be read is used.
     static_cast<void>(state_.data.loadAll());
+    storedDataLoaded_.store(true);
     if (state_.data.sameSenderOff())
         state_.settings.sameSender = false;
     state_.CalibrationPending = state_.data.calibrationNeeded();

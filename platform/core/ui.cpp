@@ -74,6 +74,8 @@ void ConsoleUi::showBalloon(const BalloonRequest& request)
     reportToStandardError(std::string(iconWord(request.icon)) + request.title + ": " + request.text);
 }
 
+std::optional<double> ConsoleUi::chooseDateTime(const std::string&, const std::string&, double) { return std::nullopt; }
+
 bool ConsoleUi::openWithShell(const std::string& fileOrAddress, const std::string& workingFolder)
 {
     posix_spawn_file_actions_t actions;

@@ -63,11 +63,16 @@ public:
     virtual bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) = 0;
     // Shows the balloon and returns at once, without waiting for it to close.
     virtual void showBalloon(const BalloonRequest& request) = 0;
+    // A date and time, proposed as `initial` (an OLE date; 0 or less = now), asked with the caption and text;
+    // none when the user cancelled or it cannot be asked.
+    virtual std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial)
+        = 0;
 };
 
 // For command-line use: writes caption and text (and a balloon's title and
 // text) to stderr and answers with the box's default button; chooses no file;
-// writes progress to stderr as "caption: N%"; opens with xdg-open.
+// writes progress to stderr as "caption: N%"; opens with xdg-open; asks
+// for no date.
 class ConsoleUi final : public Ui {
 public:
     MessageAnswer showMessage(const MessageRequest& request) override;
@@ -75,6 +80,7 @@ public:
     void showProgress(const std::string& caption, int position) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
     void showBalloon(const BalloonRequest& request) override;
+    std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override;
 };
 
 } // namespace kvn

@@ -210,12 +210,13 @@ protected:
 
     void setOption(std::string_view name, std::uint32_t value) { ASSERT_TRUE(writeDword("Default", name, value)); }
 
-    // Starts the engine; `gate` counts and holds its passes.
-    CMain& start()
+    // Starts the engine; `gate` counts and holds its passes. Over the store
+    // at root() unless the test gives the object model to use.
+    CMain& start(outlook::ApplicationPtr model = nullptr)
     {
         auto recording = std::make_unique<RecordingBanner>();
         banner = recording.get();
-        application = outlook::openMaildirApplication({storeAt(root())}, "Default");
+        application = model ? std::move(model) : outlook::openMaildirApplication({storeAt(root())}, "Default");
         EngineServices services{application, realFileSystem(), clock, ui, odbc::realOdbc(),
             [this](EngineState& state, const std::atomic<bool>& stop) { firstRun(state, stop); },
             openAppendOnlyFile(logPath()), std::move(recording), nullptr,
@@ -226,9 +227,9 @@ protected:
 
     // Starts the engine and waits for the end of its start-up run and of any
     // pass it asked for.
-    CMain& startAndSettle()
+    CMain& startAndSettle(outlook::ApplicationPtr model = nullptr)
     {
-        CMain& started = start();
+        CMain& started = start(std::move(model));
         EXPECT_TRUE(started.constructedOK());
         EXPECT_TRUE(started.waitUntilIdle(patience));
         return started;

@@ -10,6 +10,8 @@ ScriptedUi::~ScriptedUi()
         ADD_FAILURE() << "The message box \"" << missing.caption << "\" was expected but never shown";
     if (!fileOpenAnswers_.empty())
         ADD_FAILURE() << fileOpenAnswers_.size() << " file-open boxes were expected but never shown";
+    if (!dateTimeAnswers_.empty())
+        ADD_FAILURE() << dateTimeAnswers_.size() << " date-and-time questions were expected but never asked";
 }
 
 ScriptedUi& ScriptedUi::expect(std::string caption, MessageAnswer answer)
@@ -46,6 +48,24 @@ std::optional<std::string> ScriptedUi::chooseFileToOpen(const FileOpenRequest& r
     }
     std::optional<std::string> answer = std::move(fileOpenAnswers_.front());
     fileOpenAnswers_.pop_front();
+    return answer;
+}
+
+ScriptedUi& ScriptedUi::expectDateTime(std::optional<double> answer)
+{
+    dateTimeAnswers_.push_back(answer);
+    return *this;
+}
+
+std::optional<double> ScriptedUi::chooseDateTime(const std::string& caption, const std::string& text, double initial)
+{
+    dateTimeRequests_.push_back({caption, text, initial});
+    if (dateTimeAnswers_.empty()) {
+        ADD_FAILURE() << "Unexpected date-and-time question \"" << caption << "\"";
+        return std::nullopt;
+    }
+    const std::optional<double> answer = dateTimeAnswers_.front();
+    dateTimeAnswers_.pop_front();
     return answer;
 }
 

@@ -25,6 +25,10 @@ public:
     // a box that was not scripted fails the test.
     ScriptedUi& expectFileOpen(std::optional<std::string> answer);
 
+    // The next date-and-time question is answered with this OLE date (none:
+    // cancelled); a question that was not scripted fails the test.
+    ScriptedUi& expectDateTime(std::optional<double> answer);
+
     MessageAnswer showMessage(const MessageRequest& request) override;
     std::optional<std::string> chooseFileToOpen(const FileOpenRequest& request) override;
     void showProgress(const std::string& caption, int position) override;
@@ -32,6 +36,15 @@ public:
     // Balloons are recorded, never expected; safe from any thread.
     void showBalloon(const BalloonRequest& request) override;
     std::vector<BalloonRequest> balloons() const;
+    std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override;
+
+    // A date-and-time question as it was asked.
+    struct DateTimeRequest {
+        std::string caption;
+        std::string text;
+        double initial;
+    };
+    const std::vector<DateTimeRequest>& dateTimeRequests() const { return dateTimeRequests_; }
 
     const std::vector<MessageRequest>& shown() const { return shown_; }
     const std::vector<std::string>& opened() const { return opened_; }
@@ -48,6 +61,8 @@ private:
     };
     std::deque<Expected> expected_;
     std::deque<std::optional<std::string>> fileOpenAnswers_;
+    std::deque<std::optional<double>> dateTimeAnswers_;
+    std::vector<DateTimeRequest> dateTimeRequests_;
     std::vector<FileOpenRequest> fileOpenRequests_;
     std::vector<std::pair<std::string, int>> progress_;
     std::vector<MessageRequest> shown_;
