@@ -2,8 +2,14 @@
 
 #include "host/sendmail.h"
 #include "platform/core/clock.h"
+#include "platform/outlook/profile_sending.h"
 
 namespace kvn::host {
+
+SendingSettings sendingSettings(registry::Registry& registry, std::string_view profile)
+{
+    return {outlook::sendmailCommand(registry, profile), outlook::senderAddress(registry, profile)};
+}
 
 MailSending::MailSending(HostApplication& application, SendingSettings settings, SentItems* sent)
     : application_(application), settings_(std::move(settings)), sent_(sent)

@@ -9,8 +9,10 @@
 
 #include "host/host_application.h"
 #include "host/sent_items.h"
+#include "platform/registry/registry.h"
 
 #include <string>
+#include <string_view>
 
 namespace kvn::host {
 
@@ -18,6 +20,9 @@ struct SendingSettings {
     std::string sendmailCommand; // as the profile keeps it (profile_sending.h)
     std::string from; // empty: the mail transfer agent writes the user's address
 };
+
+// The profile's settings as the registry holds them now.
+SendingSettings sendingSettings(registry::Registry& registry, std::string_view profile);
 
 enum class SendResult {
     Sent, // handed over; `filed` holds the copy in Sent, unless `problem` says why not

@@ -199,7 +199,7 @@ QAction* CommandBarToolbars::buttonAction(
     // A menu item always shows its caption; the style only says whether the
     // face goes beside it.
     const int style = button->style();
-    if (!(inMenu && style == outlook::msoButtonCaption) && style != outlook::msoButtonCaption)
+    if (style != outlook::msoButtonCaption)
         action->setIcon(faceIcon(button->face()));
     if (inMenu && style == outlook::msoButtonIcon && action->text().isEmpty())
         action->setText(action->toolTip());

@@ -78,9 +78,12 @@ protected:
         return "'" + script + "' -t -oi";
     }
 
+    // Sending with the command and sender kept in the profile, as the host reads them.
     host::MailSending sendingWith(const std::string& command)
     {
-        return host::MailSending(*application.get(), {command, "Me <me@example.org>"}, sent.get());
+        EXPECT_TRUE(outlook::setSendmailCommand(*registry, "Test", command));
+        EXPECT_TRUE(outlook::setSenderAddress(*registry, "Test", "Me <me@example.org>"));
+        return host::MailSending(*application.get(), host::sendingSettings(*registry, "Test"), sent.get());
     }
 
     outlook::MailItemPtr newItem() { return application->objectModel()->createItem(outlook::olMailItem)->asMailItem(); }
