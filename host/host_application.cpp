@@ -8,13 +8,23 @@ namespace {
 class HostModel final : public outlook::Application {
 public:
     HostModel(outlook::ApplicationPtr stores, std::shared_ptr<HostExplorer> explorer,
-        std::shared_ptr<HostInspectors> inspectors)
-        : stores_(std::move(stores)), explorer_(std::move(explorer)), inspectors_(std::move(inspectors))
+        std::shared_ptr<HostInspectors> inspectors, std::shared_ptr<outlook::DisplayHandler> display)
+        : stores_(std::move(stores)),
+          explorer_(std::move(explorer)),
+          inspectors_(std::move(inspectors)),
+          display_(std::move(display))
     {
     }
 
     outlook::NamespacePtr getNamespace(std::string_view type) override { return stores_->getNamespace(type); }
-    outlook::ItemPtr createItem(int type) override { return stores_->createItem(type); }
+    // A new e-mail shows in the host's window when it has one.
+    outlook::ItemPtr createItem(int type) override
+    {
+        if (type != outlook::olMailItem)
+            return stores_->createItem(type);
+        return outlook::makeNewMailItem(
+            [display = display_](const outlook::MailItemPtr& item) { return *display && (*display)(item); });
+    }
     std::shared_ptr<outlook::SafeMailItem> createSafeMailItem() override { return stores_->createSafeMailItem(); }
     std::shared_ptr<outlook::SafeContactItem> createSafeContactItem() override
     {
@@ -29,6 +39,7 @@ private:
     outlook::ApplicationPtr stores_;
     std::shared_ptr<HostExplorer> explorer_;
     std::shared_ptr<HostInspectors> inspectors_;
+    std::shared_ptr<outlook::DisplayHandler> display_;
 };
 
 } // namespace
@@ -36,10 +47,13 @@ private:
 HostApplication::HostApplication(outlook::ApplicationPtr stores, std::shared_ptr<HostExplorer> explorer)
     : explorer_(std::move(explorer)),
       inspectors_(std::make_shared<HostInspectors>()),
-      model_(std::make_shared<HostModel>(std::move(stores), explorer_, inspectors_)),
+      display_(std::make_shared<outlook::DisplayHandler>()),
+      model_(std::make_shared<HostModel>(std::move(stores), explorer_, inspectors_, display_)),
       events_(com::makeObject<com::EventPoints>(std::vector{outlook::applicationEventsIid}))
 {
 }
+
+void HostApplication::setDisplayHandler(outlook::DisplayHandler handler) { *display_ = std::move(handler); }
 
 int HostApplication::raiseNewMail()
 {

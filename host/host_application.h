@@ -5,6 +5,7 @@
 
 #include "host/host_explorer.h"
 #include "platform/com/connection_point.h"
+#include "platform/outlook/new_mail_item.h"
 #include "platform/outlook/outlook_com.h"
 
 #include <memory>
@@ -32,9 +33,15 @@ public:
     // ItemSend(item, cancel); true when a handler cancelled the sending.
     bool raiseItemSend(const outlook::ItemPtr& item);
 
+    // What Display() of a new e-mail from createItem does: the host's window
+    // installs it; without one (headless) Display answers false. An empty
+    // handler takes it away again.
+    void setDisplayHandler(outlook::DisplayHandler handler);
+
 private:
     std::shared_ptr<HostExplorer> explorer_;
     std::shared_ptr<HostInspectors> inspectors_;
+    std::shared_ptr<outlook::DisplayHandler> display_;
     outlook::ApplicationPtr model_;
     com::ComPtr<com::EventPoints> events_;
 };

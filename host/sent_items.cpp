@@ -4,6 +4,12 @@ namespace kvn::host {
 
 SentItems::SentItems(outlook::FolderPtr sent) : sent_(std::move(sent)) { (void)appeared(); }
 
+void SentItems::remember(const std::string& entryId)
+{
+    if (!entryId.empty())
+        seen_.insert(entryId);
+}
+
 std::vector<outlook::ItemPtr> SentItems::appeared()
 {
     std::vector<outlook::ItemPtr> fresh;

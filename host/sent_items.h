@@ -20,6 +20,9 @@ public:
     // The mail items that appeared since the last call (or since the
     // folder was first read), in the folder's order.
     std::vector<outlook::ItemPtr> appeared();
+    // A message the host filed itself (after raising ItemSend for it): it
+    // is not new when it appears.
+    void remember(const std::string& entryId);
 
 private:
     outlook::FolderPtr sent_;

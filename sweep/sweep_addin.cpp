@@ -38,7 +38,9 @@ com::HRESULT SweepAddin::OnDisconnection(com::ext_DisconnectMode, com::SafeArray
     const SelfUnregistration command = selfUnregistration();
     // Its outcome is not looked at: when regsvr32 fails or cannot be started
     // the add-in simply stays registered.
-    (void)runProgramAndWait(command.program, command.arguments);
+    std::vector<std::string> words{command.program};
+    words.insert(words.end(), command.arguments.begin(), command.arguments.end());
+    (void)runProgram(words, "");
     application_.reset();
     return com::S_OK;
 }

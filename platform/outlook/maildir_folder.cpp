@@ -2,6 +2,7 @@
 // Inbox, ".A.B" is B inside A) and the Contacts folder, and their collections.
 #include "platform/outlook/maildir_internal.h"
 
+#include "platform/outlook/maildir_deliver.h"
 #include "platform/outlook/maildir_names.h"
 
 namespace kvn::outlook {
@@ -152,6 +153,14 @@ std::string MaildirFolder::entryId()
         return id + ":mail:" + folderDirectoryName(path_);
     }
     return {};
+}
+
+std::shared_ptr<MailItem> MaildirFolder::fileMessage(std::string_view message, bool read)
+{
+    if (kind_ != FolderKind::Mail || !store_->ensureMaildir(path_))
+        return nullptr;
+    std::optional<MessageFile> file = deliverMessage(directory(), message, read);
+    return file ? makeStoredMailItem(shared_from_this(), std::move(*file)) : nullptr;
 }
 
 } // namespace kvn::outlook

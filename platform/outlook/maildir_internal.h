@@ -5,6 +5,7 @@
 #include "platform/outlook/maildir_listing.h"
 #include "platform/outlook/maildir_store.h"
 #include "platform/outlook/message_file.h"
+#include "platform/outlook/new_mail_item.h"
 
 #include <memory>
 #include <mutex>
@@ -79,6 +80,7 @@ public:
     ItemsPtr items() override;
     std::optional<int> defaultItemType() override;
     std::string entryId() override;
+    std::shared_ptr<MailItem> fileMessage(std::string_view message, bool read) override;
 
     const StorePtr& store() const { return store_; }
     FolderKind kind() const { return kind_; }
@@ -109,6 +111,5 @@ ItemsPtr makeMailItems(const MaildirFolderPtr& folder);
 ItemsPtr makeContactItems(const MaildirFolderPtr& folder);
 ItemsPtr makeEmptyItems();
 MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file);
-MailItemPtr makeNewMailItem();
 
 } // namespace kvn::outlook

@@ -1,6 +1,8 @@
 // A new e-mail (CreateItem): kept in memory until the host sends it.
 #include "platform/outlook/maildir_internal.h"
 
+#include "platform/outlook/html_text.h"
+
 namespace kvn::outlook {
 namespace {
 
@@ -42,6 +44,8 @@ std::vector<AddressEntry> splitRecipients(std::string_view text)
 
 class NewMailItem final : public MailItem, public std::enable_shared_from_this<NewMailItem> {
 public:
+    explicit NewMailItem(DisplayHandler display) : display_(std::move(display)) { }
+
     std::shared_ptr<MailItem> asMailItem() override { return shared_from_this(); }
     std::shared_ptr<ContactItem> asContactItem() override { return nullptr; }
     std::string entryId() override { return {}; }
@@ -53,13 +57,20 @@ public:
         unread_ = unread;
         return true;
     }
-    std::optional<std::string> htmlBody() override { return html_; }
+    std::optional<std::string> htmlBody() override { return plain_ ? plainTextToHtml(text_) : html_; }
     bool setHtmlBody(std::string html) override
     {
         html_ = std::move(html);
+        plain_ = false;
         return true;
     }
-    std::optional<std::string> body() override { return std::string(); }
+    std::optional<std::string> body() override { return plain_ ? text_ : htmlToPlainText(html_); }
+    bool setBody(std::string text) override
+    {
+        text_ = std::move(text);
+        plain_ = true;
+        return true;
+    }
     std::shared_ptr<Attachments> attachments() override { return std::make_shared<NoAttachments>(); }
     std::shared_ptr<MailItem> move(const std::shared_ptr<Folder>&) override { return nullptr; }
     std::optional<std::string> to() override { return to_; }
@@ -106,9 +117,14 @@ public:
         for (auto& entry : splitRecipients(cc_))
             message.cc.push_back({std::move(entry.name), std::move(entry.address)});
         message.subject = subject_;
-        message.htmlBody = html_;
+        if (plain_)
+            message.textBody = text_;
+        else
+            message.htmlBody = html_;
         return composeMessage(message, oleDateNow);
     }
+
+    bool display() override { return display_ && display_(shared_from_this()); }
 
 private:
     std::string to_;
@@ -116,11 +132,14 @@ private:
     std::string bcc_;
     std::string subject_;
     std::string html_;
+    std::string text_;
+    bool plain_ = false; // the body was set as plain text
     bool unread_ = false;
+    DisplayHandler display_;
 };
 
 } // namespace
 
-MailItemPtr makeNewMailItem() { return std::make_shared<NewMailItem>(); }
+MailItemPtr makeNewMailItem(DisplayHandler display) { return std::make_shared<NewMailItem>(std::move(display)); }
 
 } // namespace kvn::outlook

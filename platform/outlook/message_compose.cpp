@@ -86,11 +86,16 @@ std::string composeMessage(const OutgoingMessage& outgoing, double oleDateNow)
     g_mime_message_set_message_id(message.get(), messageId);
     g_free(messageId);
 
-    const std::string html = detail::validUtf8(outgoing.htmlBody);
-    GRef<GMimeMultipart> alternative(g_mime_multipart_new_with_subtype("alternative"));
-    g_mime_multipart_add(alternative.get(), GMIME_OBJECT(textPart("plain", htmlToPlainText(html)).get()));
-    g_mime_multipart_add(alternative.get(), GMIME_OBJECT(textPart("html", html).get()));
-    g_mime_message_set_mime_part(message.get(), GMIME_OBJECT(alternative.get()));
+    if (outgoing.htmlBody.empty() && !outgoing.textBody.empty()) {
+        g_mime_message_set_mime_part(
+            message.get(), GMIME_OBJECT(textPart("plain", detail::validUtf8(outgoing.textBody)).get()));
+    } else {
+        const std::string html = detail::validUtf8(outgoing.htmlBody);
+        GRef<GMimeMultipart> alternative(g_mime_multipart_new_with_subtype("alternative"));
+        g_mime_multipart_add(alternative.get(), GMIME_OBJECT(textPart("plain", htmlToPlainText(html)).get()));
+        g_mime_multipart_add(alternative.get(), GMIME_OBJECT(textPart("html", html).get()));
+        g_mime_message_set_mime_part(message.get(), GMIME_OBJECT(alternative.get()));
+    }
 
     GMimeFormatOptions* format = g_mime_format_options_new();
     g_mime_format_options_set_newline_format(format, GMIME_NEWLINE_FORMAT_DOS);

@@ -108,12 +108,15 @@ struct OutgoingMessage {
     std::vector<MailAddress> cc;
     std::string subject;
     std::string htmlBody;
+    // Used only when htmlBody is empty: the message is then one text/plain part.
+    std::string textBody;
 };
 
 // An RFC 5322 message with CRLF line ends: Date (from oleDateNow, local
 // time), From, To, Cc (when there are any), Subject (encoded words where needed), Message-ID,
 // MIME-Version, and a multipart/alternative of a text/plain rendering and the
-// text/html body, both UTF-8 quoted-printable.
+// text/html body, both UTF-8 quoted-printable; with no HTML body, the text
+// body alone as text/plain, UTF-8 quoted-printable.
 std::string composeMessage(const OutgoingMessage& message, double oleDateNow);
 
 } // namespace kvn::outlook

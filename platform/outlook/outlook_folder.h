@@ -29,6 +29,16 @@ public:
     virtual std::optional<int> defaultItemType() = 0; // olMailItem or olContactItem
     // Unique among all folders of the session; the same folder gives the same text.
     virtual std::string entryId() = 0;
+    // Files a whole message (RFC 5322 bytes) in this folder of e-mails, read
+    // or unread, so that no reader ever sees half of it: the filed e-mail, or
+    // nullptr when the folder holds no e-mails or the message could not be
+    // written whole (nothing of it is in the folder then).
+    virtual std::shared_ptr<MailItem> fileMessage(std::string_view message, bool read)
+    {
+        (void)message;
+        (void)read;
+        return nullptr;
+    }
 };
 using FolderPtr = std::shared_ptr<Folder>;
 

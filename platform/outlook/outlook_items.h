@@ -68,6 +68,13 @@ public:
     virtual bool setHtmlBody(std::string html) = 0;
     // The plain-text body, or the text of the HTML body.
     virtual std::optional<std::string> body() = 0;
+    // Only a new item's body can be set: the plain text replaces the HTML
+    // body, and the e-mail is sent as plain text.
+    virtual bool setBody(std::string text)
+    {
+        (void)text;
+        return false;
+    }
     virtual std::shared_ptr<Attachments> attachments() = 0;
     // Moves a stored e-mail into the folder (keeping its EntryID, flags and
     // ReceivedTime) and gives the moved item; nullptr when the move failed, in
@@ -99,6 +106,11 @@ public:
     // not written into it (the sender adds them to the envelope). Empty for a
     // stored e-mail.
     virtual std::optional<std::string> composeForSending(std::string_view from, double oleDateNow) = 0;
+
+    // Shows a new item in a window where the user finishes and sends it, and
+    // returns at once (the window is not modal). False when the program shows
+    // no windows, and for a stored e-mail.
+    virtual bool display() { return false; }
 };
 using MailItemPtr = std::shared_ptr<MailItem>;
 

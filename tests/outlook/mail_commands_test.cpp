@@ -85,6 +85,28 @@ TEST_F(MailCommands, ProfileAddStoreThenShow)
     EXPECT_EQ(shown.out.find("Bad"), std::string::npos);
 }
 
+TEST_F(MailCommands, ProfileSendmailAndSenderAreKeptPerProfile)
+{
+    auto shown = kvnctl("P5", {"profile", "show", "--json"});
+    EXPECT_NE(shown.out.find("\"Sendmail\": \"sendmail -t -oi\""), std::string::npos) << shown.out;
+    EXPECT_EQ(kvnctl("P5", {"profile", "set-sendmail", "/opt/mta/bin/sendmail -t -oi -f 'me@example.org'"}).status,
+        exitSuccess);
+    EXPECT_EQ(kvnctl("P5", {"profile", "set-from", "Me <me@example.org>"}).status, exitSuccess);
+    EXPECT_EQ(kvnctl("P5", {"profile", "set-sendmail", "sendmail -f 'unclosed"}).status, exitUsageError);
+    EXPECT_EQ(kvnctl("P5", {"profile", "set-from", "nobody"}).status, exitUsageError);
+    shown = kvnctl("P5", {"profile", "show", "--json"});
+    EXPECT_NE(shown.out.find("\"Sendmail\": \"/opt/mta/bin/sendmail -t -oi -f 'me@example.org'\""), std::string::npos)
+        << shown.out;
+    EXPECT_NE(shown.out.find("\"From\": \"Me <me@example.org>\""), std::string::npos) << shown.out;
+    EXPECT_NE(
+        kvnctl("P6", {"profile", "show", "--json"}).out.find("\"Sendmail\": \"sendmail -t -oi\""), std::string::npos)
+        << "another profile keeps the default";
+    EXPECT_EQ(kvnctl("P5", {"profile", "set-sendmail", ""}).status, exitSuccess);
+    EXPECT_NE(
+        kvnctl("P5", {"profile", "show", "--json"}).out.find("\"Sendmail\": \"sendmail -t -oi\""), std::string::npos)
+        << "an empty command puts the default back";
+}
+
 TEST_F(MailCommands, ListShowsDecodedNamesAttachmentsAndTheSenderIp)
 {
     ASSERT_EQ(kvnctl("P2", {"profile", "add-store", "Mailbox", root}).status, exitSuccess);

@@ -4,8 +4,11 @@
 
 #include "analysis/filter_date.h"
 #include "platform/core/ole_date.h"
+#include "platform/outlook/maildir_move.h"
 #include "tests/outlook/maildir_fixture.h"
+#include "tests/support/unprivileged.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -425,6 +428,88 @@ TEST(MaildirFilterDates, TheDiscoveryWindowEndsWithTheStopMinute)
     for (auto item = *first; item; item = items->findNext())
         ids.push_back(item->asMailItem()->entryId());
     EXPECT_EQ(ids, (std::vector<std::string>{"day-before", "at-stop"}));
+}
+
+} // namespace
+} // namespace kvn::outlook
+
+namespace kvn::outlook {
+namespace {
+
+// "cur/name" and "new/name" of the folder's message files.
+std::set<std::string> messageFiles(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const char* sub : {"cur", "new"})
+        for (const auto& entry : std::filesystem::directory_iterator(folder + "/" + sub))
+            names.insert(std::string(sub) + "/" + entry.path().filename().string());
+    return names;
+}
+
+TEST_F(MaildirItems, AFiledMessageIsWrittenWholeReadAndPrivateInCur)
+{
+    const FolderPtr sent = app->getNamespace("MAPI")->getDefaultFolder(olFolderSentMail);
+    ASSERT_TRUE(sent);
+    const std::string message = "From: Me <me@example.org>\nTo: bob@example.org\nSubject: filed\n\nbody\n";
+    const MailItemPtr filed = sent->fileMessage(message, true);
+    ASSERT_TRUE(filed);
+    EXPECT_EQ(filed->subject(), "filed");
+    EXPECT_EQ(filed->unRead(), false);
+    const auto names = messageFiles(root + "/.Sent");
+    ASSERT_EQ(names.size(), 1u);
+    const std::string name = *names.begin();
+    EXPECT_EQ(name, "cur/" + filed->entryId() + ":2,S");
+    EXPECT_EQ(readWholeFile(root + "/.Sent/" + name), message);
+    EXPECT_EQ(modeOf(root + "/.Sent/" + name), 0600);
+    EXPECT_TRUE(std::filesystem::is_empty(root + "/.Sent/tmp"));
+
+    const MailItemPtr unread = inbox->fileMessage(message, false);
+    ASSERT_TRUE(unread);
+    EXPECT_NE(unread->entryId(), filed->entryId());
+    EXPECT_EQ(unread->unRead(), true);
+    const FolderPtr contacts = app->getNamespace("MAPI")->getDefaultFolder(olFolderContacts);
+    ASSERT_TRUE(contacts);
+    EXPECT_EQ(contacts->fileMessage(message, true), nullptr);
+}
+
+TEST_F(MaildirItems, AMessageThatCannotBeWrittenWholeLeavesNothing)
+{
+    const FolderPtr sent = app->getNamespace("MAPI")->getDefaultFolder(olFolderSentMail);
+    ASSERT_TRUE(sent);
+    // A folder whose cur/ cannot be made durable: the copy is taken back.
+    const auto previous = replaceFolderSync([](const std::string&) { return false; });
+    EXPECT_EQ(sent->fileMessage("Subject: x\n\nx\n", true), nullptr);
+    replaceFolderSync(previous);
+    EXPECT_TRUE(messageFiles(root + "/.Sent").empty());
+    EXPECT_TRUE(std::filesystem::is_empty(root + "/.Sent/tmp"));
+
+    // A tmp/ the user may not write to.
+    std::filesystem::permissions(
+        root + "/.Sent/tmp", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    testing::handOver(temp.path());
+    const testing::UnprivilegedRun run
+        = testing::runUnprivileged([&] { return sent->fileMessage("Subject: x\n\nx\n", true) ? "filed" : "refused"; });
+    ASSERT_TRUE(run.ran) << run.failure;
+    EXPECT_EQ(run.output, "refused");
+    EXPECT_TRUE(messageFiles(root + "/.Sent").empty());
+}
+
+TEST_F(MaildirItems, ANewItemWithAPlainTextBodyIsSentAsPlainText)
+{
+    const MailItemPtr mail = app->createItem(olMailItem)->asMailItem();
+    ASSERT_TRUE(mail->setHtmlBody("<p>first <b>html</b></p>"));
+    EXPECT_EQ(mail->body(), "first html") << "the text of the HTML body";
+    ASSERT_TRUE(mail->setTo("bob@example.org"));
+    ASSERT_TRUE(mail->setBody("Grüße <b>\nzweite Zeile"));
+    EXPECT_EQ(mail->body(), "Grüße <b>\nzweite Zeile");
+    EXPECT_THAT(*mail->htmlBody(), ::testing::HasSubstr("&lt;b&gt;"));
+    const auto text = mail->composeForSending("Me <me@example.org>", 45000.5);
+    ASSERT_TRUE(text);
+    EXPECT_THAT(*text, ::testing::HasSubstr("Content-Type: text/plain; charset=utf-8"));
+    EXPECT_THAT(*text, ::testing::HasSubstr("Gr=C3=BC=C3=9Fe <b>"));
+    EXPECT_THAT(*text, ::testing::Not(::testing::HasSubstr("multipart")));
+    EXPECT_THAT(*text, ::testing::Not(::testing::HasSubstr("text/html")));
+    EXPECT_FALSE(mail->display()) << "nothing shows a new item without a window";
 }
 
 } // namespace

@@ -51,7 +51,12 @@ const char* const uninstallNotes
       "debug log and the product's registry key; every deleted path is named. Mail is never touched.\n"
       "Refused (exit status 4) while the host or another kvnctl holds a profile.\n";
 
-const char* const profileNotes = "A store's NAME and PATH are each used once per profile.\n";
+const char* const profileNotes
+    = "A store's NAME and PATH are each used once per profile.\n"
+      "The host sends mail by handing each message to COMMAND on its standard input (default\n"
+      "\"sendmail -t -oi\"; its words are split as a shell would, but nothing is expanded); an empty\n"
+      "COMMAND puts the default back. set-from gives the sender new messages carry (empty: the mail\n"
+      "transfer agent writes the user's own address).\n";
 
 const std::vector<CommandGroup>& commandGroups()
 {
@@ -73,8 +78,10 @@ const std::vector<CommandGroup>& commandGroups()
                 "lists dump FILE [--json]"},
             runListsCommand, listsNotes},
         {"stats", {"stats show [--json]"}, runStatsCommand},
-        {"profile", {"profile add-store NAME PATH [--contacts DIR]", "profile show [--json]"}, runProfileCommand,
-            profileNotes},
+        {"profile",
+            {"profile add-store NAME PATH [--contacts DIR]", "profile set-sendmail \"COMMAND\"",
+                "profile set-from \"NAME <ADDRESS>\"", "profile show [--json]"},
+            runProfileCommand, profileNotes},
         {"mail",
             {"mail folders [--json]", "mail list FOLDER [--filter \"...\"] [--json]", "mail move ENTRYID FOLDER",
                 "mail mark-read ENTRYID"},

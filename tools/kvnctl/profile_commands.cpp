@@ -1,5 +1,7 @@
 // kvnctl profile: the mail stores a profile opens, as kept in the registry.
+#include "platform/core/program_run.h"
 #include "platform/core/xdg_paths.h"
+#include "platform/outlook/profile_sending.h"
 #include "platform/outlook/profile_stores.h"
 #include "tools/kvnctl/command.h"
 
@@ -63,6 +65,34 @@ int addStore(CommandContext& context)
     return exitSuccess;
 }
 
+int setSendmail(CommandContext& context)
+{
+    const std::string command = context.arguments.takeWord("COMMAND (the mail command, in quotes)");
+    context.arguments.expectNoMore();
+    if (!splitCommandWords(command))
+        throw UsageError("a quote in the command is not closed: " + command);
+    auto& reg = registry::processRegistry();
+    requireReadableHive(reg, registry::Hive::CurrentUser);
+    if (!outlook::setSendmailCommand(reg, context.options.profile, command))
+        return context.fail("cannot write the registry: " + reg.writeStatus(registry::Hive::CurrentUser).error());
+    return exitSuccess;
+}
+
+int setFrom(CommandContext& context)
+{
+    const std::string from = context.arguments.takeWord("\"NAME <ADDRESS>\" (the sender of new messages)");
+    context.arguments.expectNoMore();
+    if (from.find_first_of("\r\n") != std::string::npos)
+        throw UsageError("the sender is one line");
+    if (!from.empty() && from.find('@') == std::string::npos)
+        throw UsageError("not an e-mail address: " + from);
+    auto& reg = registry::processRegistry();
+    requireReadableHive(reg, registry::Hive::CurrentUser);
+    if (!outlook::setSenderAddress(reg, context.options.profile, from))
+        return context.fail("cannot write the registry: " + reg.writeStatus(registry::Hive::CurrentUser).error());
+    return exitSuccess;
+}
+
 int showStores(CommandContext& context)
 {
     auto printer = context.takePrinter();
@@ -76,6 +106,8 @@ int showStores(CommandContext& context)
     printer->field("Profile", context.options.profile);
     printer->field("Key", "HKEY_CURRENT_USER\\" + key);
     printer->field("Configured", configured);
+    printer->field("Sendmail", outlook::sendmailCommand(reg, context.options.profile));
+    printer->field("From", outlook::senderAddress(reg, context.options.profile));
     static constexpr Column storeColumns[] = {{"DisplayName", "Store"}, {"Path", "Path"}, {"Contacts", "Contacts"},
         {"TrashFolder", "Trash"}, {"SentFolder", "Sent"}};
     printer->key("Stores");
@@ -99,9 +131,13 @@ int showStores(CommandContext& context)
 
 int runProfileCommand(CommandContext& context)
 {
-    const std::string action = context.arguments.takeWord("add-store or show");
+    const std::string action = context.arguments.takeWord("add-store, set-sendmail, set-from or show");
     if (action == "add-store")
         return addStore(context);
+    if (action == "set-sendmail")
+        return setSendmail(context);
+    if (action == "set-from")
+        return setFrom(context);
     if (action == "show")
         return showStores(context);
     throw UsageError("unknown profile command: " + action);
