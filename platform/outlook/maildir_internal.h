@@ -18,6 +18,9 @@ namespace kvn::outlook {
 struct MessageCache {
     std::mutex mutex;
     std::optional<MessageHeaders> headers;
+    // The raw recipient fields while nobody asked for the recipients; once
+    // parsed into headers, empty.
+    std::optional<RecipientFields> unparsedRecipients;
     std::optional<MessageContent> content;
     // Where the body starts, from the header read: the bodies are then
     // parsed without reading the header block a second time.

@@ -65,8 +65,7 @@ public:
 
     std::optional<std::string> subject() override
     {
-        auto read = headers();
-        return read ? std::optional(read->subject) : std::nullopt;
+        return fromHeaders([](const MessageHeaders& read) { return read.subject; });
     }
 
     std::optional<double> receivedTime() override
@@ -110,22 +109,20 @@ public:
 
     std::optional<std::string> htmlBody() override
     {
-        auto read = content();
-        return read ? std::optional(read->htmlBody) : std::nullopt;
+        return fromContent([](const MessageContent& read) { return read.htmlBody; });
     }
 
     bool setHtmlBody(std::string) override { return false; }
 
     std::optional<std::string> body() override
     {
-        auto read = content();
-        return read ? std::optional(read->textBody) : std::nullopt;
+        return fromContent([](const MessageContent& read) { return read.textBody; });
     }
 
     std::shared_ptr<Attachments> attachments() override
     {
-        auto read = content();
-        return read ? std::make_shared<NameAttachments>(read->attachmentNames) : nullptr;
+        auto names = fromContent([](const MessageContent& read) { return read.attachmentNames; });
+        return names ? std::make_shared<NameAttachments>(std::move(*names)) : nullptr;
     }
 
     std::shared_ptr<MailItem> move(const std::shared_ptr<Folder>& target) override
@@ -150,29 +147,27 @@ public:
 
     std::optional<std::shared_ptr<AddressEntry>> senderEntry() override
     {
-        auto read = headers();
-        if (!read)
-            return std::nullopt;
-        if (read->sender.address.empty() && read->sender.name.empty())
-            return std::shared_ptr<AddressEntry>{};
-        return std::make_shared<AddressEntry>(AddressEntry{read->sender.name, read->sender.address});
+        return fromHeaders([](const MessageHeaders& read) {
+            if (read.sender.address.empty() && read.sender.name.empty())
+                return std::shared_ptr<AddressEntry>{};
+            return std::make_shared<AddressEntry>(AddressEntry{read.sender.name, read.sender.address});
+        });
     }
 
     std::optional<std::vector<AddressEntry>> recipientEntries() override
     {
-        auto read = headers();
-        if (!read)
-            return std::nullopt;
-        std::vector<AddressEntry> entries;
-        for (const auto& recipient : read->recipients)
-            entries.push_back({recipient.name, recipient.address});
-        return entries;
+        return fromRecipients([](const MessageHeaders& read) {
+            std::vector<AddressEntry> entries;
+            entries.reserve(read.recipients.size());
+            for (const auto& recipient : read.recipients)
+                entries.push_back({recipient.name, recipient.address});
+            return entries;
+        });
     }
 
     std::optional<std::string> transportHeaders() override
     {
-        auto read = headers();
-        return read ? std::optional(read->transportHeaders) : std::nullopt;
+        return fromHeaders([](const MessageHeaders& read) { return read.transportHeaders; });
     }
 
     std::optional<std::string> composeForSending(std::string_view, double) override { return std::nullopt; }
@@ -183,18 +178,17 @@ private:
     // The addresses of one recipient field, joined with "; ".
     std::optional<std::string> recipientText(RecipientField field)
     {
-        auto read = headers();
-        if (!read)
-            return std::nullopt;
-        const std::vector<MailAddress>& all = read->recipients;
-        const std::size_t toEnd = std::min(all.size(), read->toCount);
-        const std::size_t ccEnd = std::min(all.size(), toEnd + read->ccCount);
-        const std::size_t bounds[] = {0, toEnd, ccEnd, all.size()};
-        const auto at = static_cast<std::size_t>(field);
-        std::string text;
-        for (std::size_t i = bounds[at]; i < bounds[at + 1]; ++i)
-            text += (text.empty() ? "" : "; ") + all[i].address;
-        return text;
+        return fromRecipients([field](const MessageHeaders& read) {
+            const std::vector<MailAddress>& all = read.recipients;
+            const std::size_t toEnd = std::min(all.size(), read.toCount);
+            const std::size_t ccEnd = std::min(all.size(), toEnd + read.ccCount);
+            const std::size_t bounds[] = {0, toEnd, ccEnd, all.size()};
+            const auto at = static_cast<std::size_t>(field);
+            std::string text;
+            for (std::size_t i = bounds[at]; i < bounds[at + 1]; ++i)
+                text += (text.empty() ? "" : "; ") + all[i].address;
+            return text;
+        });
     }
 
     // The file's place in the target folder after the move; empty when the
@@ -269,25 +263,51 @@ private:
         return std::nullopt;
     }
 
-    std::optional<MessageHeaders> headers()
+    // What `answer` makes of the cached header block; empty when it cannot
+    // be read. The answer is taken under the cache lock, so that only what
+    // is asked for is copied out.
+    template <typename Answer> auto fromHeaders(Answer answer) -> std::optional<decltype(answer(MessageHeaders()))>
     {
         std::lock_guard lock(cache_->mutex);
-        return cachedHeaders();
+        const std::optional<MessageHeaders>& read = cachedHeaders();
+        if (!read)
+            return std::nullopt;
+        return answer(*read);
     }
 
-    // The header block, read on first use. Called with cache_->mutex held.
-    const std::optional<MessageHeaders>& cachedHeaders()
+    // fromHeaders with the recipients parsed, which is done on first ask.
+    template <typename Answer> auto fromRecipients(Answer answer) -> std::optional<decltype(answer(MessageHeaders()))>
+    {
+        std::lock_guard lock(cache_->mutex);
+        std::optional<MessageHeaders>& read = cachedHeaders();
+        if (!read)
+            return std::nullopt;
+        if (cache_->unparsedRecipients) {
+            parseRecipients(*cache_->unparsedRecipients, *read);
+            cache_->unparsedRecipients.reset();
+        }
+        return answer(*read);
+    }
+
+    // The header block, read on first use; its recipients are kept raw
+    // until someone asks for them. Called with cache_->mutex held.
+    std::optional<MessageHeaders>& cachedHeaders()
     {
         if (!cache_->headers) {
             BodyLayout layout;
-            cache_->headers = readFile([&](const std::string& path) { return readMessageHeaders(path, layout); });
-            if (cache_->headers)
+            RecipientFields recipients;
+            cache_->headers
+                = readFile([&](const std::string& path) { return readMessageHeaders(path, layout, recipients); });
+            if (cache_->headers) {
                 cache_->layout = std::move(layout);
+                cache_->unparsedRecipients = std::move(recipients);
+            }
         }
         return cache_->headers;
     }
 
-    std::optional<MessageContent> content()
+    // What `answer` makes of the cached bodies; empty when they cannot be read.
+    template <typename Answer> auto fromContent(Answer answer) -> std::optional<decltype(answer(MessageContent()))>
     {
         std::lock_guard lock(cache_->mutex);
         if (!cache_->content) {
@@ -296,7 +316,9 @@ private:
                 return layout ? readMessageContent(path, *layout) : readMessageContent(path);
             });
         }
-        return cache_->content;
+        if (!cache_->content)
+            return std::nullopt;
+        return answer(*cache_->content);
     }
 
     MaildirFolderPtr folder_;

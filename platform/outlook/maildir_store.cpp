@@ -104,6 +104,7 @@ void CacheRegistry::cleanup()
         if (auto cache = weak.lock()) {
             std::lock_guard cacheLock(cache->mutex);
             cache->headers.reset();
+            cache->unparsedRecipients.reset();
             cache->content.reset();
             cache->layout.reset();
         }

@@ -5,12 +5,16 @@
 // message's own header: the header scan reads that in bounded memory, and
 // GMime parses the few MIME fields it kept followed by the body, of which at
 // most maxBodyScanBytes are looked at.
+#include "platform/core/descriptor_io.h"
+#include "platform/core/file_descriptor.h"
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/html_text.h"
 #include "platform/outlook/message_parse.h"
+#include "platform/outlook/plain_body.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -97,6 +101,30 @@ bool isAttachmentDisposition(GMimeObject* object)
     return disposition != nullptr && g_ascii_strcasecmp(disposition, "attachment") == 0;
 }
 
+// The content with the body it lacks made from the other one.
+MessageContent withBothBodies(MessageContent content)
+{
+    if (content.htmlBody.empty() && !content.textBody.empty())
+        content.htmlBody = plainTextToHtml(content.textBody);
+    if (content.textBody.empty() && !content.htmlBody.empty())
+        content.textBody = htmlToPlainText(content.htmlBody);
+    return content;
+}
+
+// The content of a single text part read without GMime; empty when the
+// message is not one that plainBody reads.
+std::optional<MessageContent> plainContent(const std::optional<PlainLayout>& layout, std::string_view body)
+{
+    if (!layout)
+        return std::nullopt;
+    std::optional<PlainBody> plain = plainBody(*layout, body);
+    if (!plain)
+        return std::nullopt;
+    MessageContent content;
+    (plain->html ? content.htmlBody : content.textBody) = std::move(plain->text);
+    return withBothBodies(std::move(content));
+}
+
 class ContentCollector {
 public:
     void walk(GMimeObject* object, int depth)
@@ -115,14 +143,7 @@ public:
         }
     }
 
-    MessageContent finish()
-    {
-        if (content_.htmlBody.empty() && !content_.textBody.empty())
-            content_.htmlBody = plainTextToHtml(content_.textBody);
-        if (content_.textBody.empty() && !content_.htmlBody.empty())
-            content_.textBody = htmlToPlainText(content_.htmlBody);
-        return std::move(content_);
-    }
+    MessageContent finish() { return withBothBodies(std::move(content_)); }
 
 private:
     void takePart(GMimePart* part)
@@ -191,13 +212,17 @@ MessageContent parseScanned(const BodyLayout& scanned, GRef<GMimeStream> body)
 
 } // namespace
 
-MessageContent parseMessageContent(std::string_view message)
+MessageContent parseMessageContent(std::string_view message, ParsePath path)
 {
     ensureGMime();
     const ScannedHeaders scanned = scanHeaders(message);
     if (!scanned.complete)
         return {};
     const std::string_view body = message.substr(scanned.bodyOffset, maxBodyScanBytes);
+    if (path == ParsePath::Fast) {
+        if (std::optional<MessageContent> plain = plainContent(plainLayoutOf(scanned.mimeHeaders), body))
+            return std::move(*plain);
+    }
     return parseScanned(
         layoutOf(scanned), GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size())));
 }
@@ -206,11 +231,20 @@ MessageContent parseMessageContent(std::string_view message)
 
 namespace {
 
-// The bodies of the open file `fd` (owned by the call) laid out as `layout` says.
+// The bytes of a body of `size` bytes at `offset`; empty when a read fails.
+std::optional<std::string> bodyBytes(int fd, std::size_t offset, std::size_t size)
+{
+    if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+        return std::nullopt;
+    return readAtMost(fd, size);
+}
+
+// The bodies of the open file `fd` (owned by the call) laid out as `layout`
+// says: a single text part of a small file read at once, anything else
+// parsed by GMime from the file.
 std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayout>& known)
 {
-    // The stream owns the descriptor from here on.
-    detail::GRef<GMimeStream> file(g_mime_stream_fs_new(fd));
+    FileDescriptor owned(fd);
     std::optional<BodyLayout> layout = known;
     if (!layout) {
         const std::optional<detail::ScannedHeaders> scanned = detail::scanHeaderFile(fd);
@@ -223,6 +257,19 @@ std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayo
         return std::nullopt;
     if (!layout->complete)
         return MessageContent{};
+    const auto fileSize = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0));
+    const std::size_t bodySize = fileSize > layout->bodyOffset ? fileSize - layout->bodyOffset : 0;
+    if (bodySize <= detail::maxPlainBodyBytes) {
+        if (std::optional<detail::PlainLayout> plain = detail::plainLayoutOf(layout->mimeHeaders)) {
+            const std::optional<std::string> body = bodyBytes(fd, layout->bodyOffset, bodySize);
+            if (!body)
+                return std::nullopt;
+            if (std::optional<MessageContent> content = detail::plainContent(plain, *body))
+                return content;
+        }
+    }
+    // The stream owns the descriptor from here on.
+    detail::GRef<GMimeStream> file(g_mime_stream_fs_new(owned.release()));
     const auto start = static_cast<gint64>(layout->bodyOffset);
     const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
     detail::GRef<GMimeStream> body(g_mime_stream_substream(file.get(), start, std::max(start, end)));

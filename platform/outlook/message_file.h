@@ -74,6 +74,25 @@ struct BodyLayout {
 // readMessageHeaders that also fills `layout` (not touched on failure).
 std::optional<MessageHeaders> readMessageHeaders(const std::string& path, BodyLayout& layout);
 
+// The raw To, Cc and Bcc values of a header block, as the header read kept
+// them (each field's occurrences joined with ", ", under the recipient cap).
+struct RecipientFields {
+    std::string to;
+    std::string cc;
+    std::string bcc;
+};
+
+// readMessageHeaders that fills `layout` and leaves the recipients unparsed:
+// the answer's recipients, toCount and ccCount stay empty and the raw fields
+// go to `recipients` (neither is touched on failure). Parsing every address
+// costs more than the rest of the block, and most readers never ask for them.
+std::optional<MessageHeaders> readMessageHeaders(
+    const std::string& path, BodyLayout& layout, RecipientFields& recipients);
+
+// Sets the recipients, toCount and ccCount of `headers` from the raw fields,
+// exactly as readMessageHeaders sets them.
+void parseRecipients(const RecipientFields& fields, MessageHeaders& headers);
+
 // The bodies and attachment names of a message, parsed on demand.
 // htmlBody: the text/html part in UTF-8, or the plain text rendered as HTML
 // (escaped, <br> for line ends) when there is none. textBody: the text/plain
