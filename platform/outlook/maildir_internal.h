@@ -6,6 +6,7 @@
 #include "platform/outlook/maildir_store.h"
 #include "platform/outlook/message_file.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -88,10 +89,19 @@ public:
     const std::vector<std::string>& path() const { return path_; }
     std::string directory() const { return store_->folderDirectory(path_); }
 
+    // The store's ensureMaildir for this folder, looked at once and then
+    // taken as known, so that a pass moving thousands of messages here does
+    // not look at the three directories for each. A move that fails calls
+    // forgetMaildir and asks again; any thread may call either.
+    bool ensureMaildir();
+    void forgetMaildir() { maildirKnown_ = false; }
+    bool maildirKnown() const { return maildirKnown_; }
+
 private:
     StorePtr store_;
     FolderKind kind_;
     std::vector<std::string> path_;
+    std::atomic<bool> maildirKnown_{false};
 };
 using MaildirFolderPtr = std::shared_ptr<MaildirFolder>;
 

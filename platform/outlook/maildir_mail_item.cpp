@@ -128,13 +128,25 @@ public:
     std::shared_ptr<MailItem> move(const std::shared_ptr<Folder>& target) override
     {
         auto folder = std::dynamic_pointer_cast<MaildirFolder>(target);
-        if (!folder || folder->kind() != FolderKind::Mail || !folder->store()->ensureMaildir(folder->path()))
+        if (!folder || folder->kind() != FolderKind::Mail)
             return nullptr;
-        // The moved item is made after the file lock is released: making an
-        // item takes the session's cache lock, which clean-up holds while it
-        // takes the items' cache locks.
-        auto moved = moveFileInto(*folder);
-        return moved ? makeStoredMailItem(folder, std::move(*moved)) : nullptr;
+        // A failed move may be a target folder taken away since it was last
+        // looked at: it is looked at (and made) again, and the move tried
+        // once more.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const bool checkedBefore = folder->maildirKnown();
+            if (!folder->ensureMaildir())
+                return nullptr;
+            // The moved item is made after the file lock is released: making
+            // an item takes the session's cache lock, which clean-up holds
+            // while it takes the items' cache locks.
+            if (auto moved = moveFileInto(*folder))
+                return makeStoredMailItem(folder, std::move(*moved));
+            folder->forgetMaildir();
+            if (!checkedBefore)
+                break;
+        }
+        return nullptr;
     }
 
     std::optional<std::string> to() override { return recipientText(RecipientField::To); }

@@ -240,6 +240,28 @@ TEST_F(MaildirItems, MoveNeverReplacesAMessageOfTheSameName)
     EXPECT_EQ(readWholeFile(root + "/cur/twin:2,"), messageText("inbox copy"));
 }
 
+TEST_F(MaildirItems, ATargetFolderTakenAwayBetweenMovesIsMadeAgain)
+{
+    // The first move finds the folder there; the next ones must not trust
+    // that once the folder (or only its cur/) is gone.
+    putMessage(root, "cur", "one:2,", jan5, messageText("one"));
+    putMessage(root, "cur", "two:2,", jan5 + 1, messageText("two"));
+    putMessage(root, "cur", "three:2,", jan5 + 2, messageText("three"));
+    auto items = inbox->items();
+    auto one = items->getFirst()->asMailItem();
+    auto three = items->getNext()->asMailItem();
+    auto two = items->getNext()->asMailItem();
+    ASSERT_TRUE(one && two && three);
+    ASSERT_TRUE(one->move(archive));
+    std::filesystem::remove_all(root + "/.Archive");
+    ASSERT_TRUE(two->move(archive));
+    std::filesystem::remove_all(root + "/.Archive/cur");
+    ASSERT_TRUE(three->move(archive));
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/three:2,"}));
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/.Archive/tmp"));
+    EXPECT_TRUE(messageFiles(root).empty());
+}
+
 TEST_F(MaildirItems, MoveIntoFoldersThatHoldNoMailFails)
 {
     putMessage(root, "cur", "x:2,", jan5, messageText("x"));
