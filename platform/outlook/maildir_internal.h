@@ -23,6 +23,8 @@ struct MessageCache {
     // parsed into headers, empty.
     std::optional<RecipientFields> unparsedRecipients;
     std::optional<MessageContent> content;
+    // The content's text body is still to be made from its HTML body.
+    bool textFromHtml = false;
     // Where the body starts, from the header read: the bodies are then
     // parsed without reading the header block a second time.
     std::optional<BodyLayout> layout;

@@ -3,11 +3,13 @@
 #include "platform/outlook/maildir_internal.h"
 
 #include "platform/core/ole_date.h"
+#include "platform/outlook/html_text.h"
 #include "platform/outlook/maildir_flags.h"
 #include "platform/outlook/maildir_locate.h"
 #include "platform/outlook/maildir_move.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kvn::outlook {
 namespace {
@@ -116,7 +118,14 @@ public:
 
     std::optional<std::string> body() override
     {
-        return fromContent([](const MessageContent& read) { return read.textBody; });
+        return fromContent([&](MessageContent& read) {
+            // The text of an HTML-only message is made on the first ask.
+            if (cache_->textFromHtml) {
+                read.textBody = htmlToPlainText(read.htmlBody);
+                cache_->textFromHtml = false;
+            }
+            return read.textBody;
+        });
     }
 
     std::shared_ptr<Attachments> attachments() override
@@ -318,15 +327,19 @@ private:
         return cache_->headers;
     }
 
-    // What `answer` makes of the cached bodies; empty when they cannot be read.
-    template <typename Answer> auto fromContent(Answer answer) -> std::optional<decltype(answer(MessageContent()))>
+    // What `answer` makes of the cached bodies (which it may complete);
+    // empty when they cannot be read.
+    template <typename Answer>
+    auto fromContent(Answer answer) -> std::optional<decltype(answer(std::declval<MessageContent&>()))>
     {
         std::lock_guard lock(cache_->mutex);
         if (!cache_->content) {
             const std::optional<BodyLayout>& layout = cache_->layout;
+            bool textLeftOut = false;
             cache_->content = readFile([&](const std::string& path) {
-                return layout ? readMessageContent(path, *layout) : readMessageContent(path);
+                return layout ? readMessageContent(path, *layout, textLeftOut) : readMessageContent(path);
             });
+            cache_->textFromHtml = cache_->content && textLeftOut;
         }
         if (!cache_->content)
             return std::nullopt;

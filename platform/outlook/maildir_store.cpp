@@ -106,6 +106,7 @@ void CacheRegistry::cleanup()
             cache->headers.reset();
             cache->unparsedRecipients.reset();
             cache->content.reset();
+            cache->textFromHtml = false;
             cache->layout.reset();
         }
     }

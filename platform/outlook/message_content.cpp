@@ -101,15 +101,22 @@ bool isAttachmentDisposition(GMimeObject* object)
     return disposition != nullptr && g_ascii_strcasecmp(disposition, "attachment") == 0;
 }
 
-// The content with the body it lacks made from the other one.
-MessageContent withBothBodies(MessageContent content)
+} // namespace
+
+MessageContent withBothBodies(MessageContent content, bool* textLeftOut)
 {
     if (content.htmlBody.empty() && !content.textBody.empty())
         content.htmlBody = plainTextToHtml(content.textBody);
-    if (content.textBody.empty() && !content.htmlBody.empty())
-        content.textBody = htmlToPlainText(content.htmlBody);
+    if (content.textBody.empty() && !content.htmlBody.empty()) {
+        if (textLeftOut != nullptr)
+            *textLeftOut = true;
+        else
+            content.textBody = htmlToPlainText(content.htmlBody);
+    }
     return content;
 }
+
+namespace {
 
 // The content of a single text part read without GMime; empty when the
 // message is not one that plainBody reads.
@@ -122,7 +129,7 @@ std::optional<MessageContent> plainContent(const std::optional<PlainLayout>& lay
         return std::nullopt;
     MessageContent content;
     (plain->html ? content.htmlBody : content.textBody) = std::move(plain->text);
-    return withBothBodies(std::move(content));
+    return content;
 }
 
 class ContentCollector {
@@ -143,7 +150,8 @@ public:
         }
     }
 
-    MessageContent finish() { return withBothBodies(std::move(content_)); }
+    // The bodies as found: either may be empty.
+    MessageContent finish() { return std::move(content_); }
 
 private:
     void takePart(GMimePart* part)
@@ -221,10 +229,10 @@ MessageContent parseMessageContent(std::string_view message, ParsePath path)
     const std::string_view body = message.substr(scanned.bodyOffset, maxBodyScanBytes);
     if (path == ParsePath::Fast) {
         if (std::optional<MessageContent> plain = plainContent(plainLayoutOf(scanned.mimeHeaders), body))
-            return std::move(*plain);
+            return withBothBodies(std::move(*plain));
     }
-    return parseScanned(
-        layoutOf(scanned), GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size())));
+    return withBothBodies(parseScanned(
+        layoutOf(scanned), GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size()))));
 }
 
 } // namespace detail
@@ -284,7 +292,8 @@ std::optional<MessageContent> readMessageContent(const std::string& path)
     const int fd = detail::openMessageFile(path);
     if (fd < 0)
         return std::nullopt;
-    return contentOfFile(fd, std::nullopt);
+    std::optional<MessageContent> content = contentOfFile(fd, std::nullopt);
+    return content ? std::optional(detail::withBothBodies(std::move(*content))) : std::nullopt;
 }
 
 std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout)
@@ -293,7 +302,23 @@ std::optional<MessageContent> readMessageContent(const std::string& path, const 
     const int fd = detail::openMessageFile(path);
     if (fd < 0)
         return std::nullopt;
-    return contentOfFile(fd, layout);
+    std::optional<MessageContent> content = contentOfFile(fd, layout);
+    return content ? std::optional(detail::withBothBodies(std::move(*content))) : std::nullopt;
+}
+
+std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout, bool& textLeftOut)
+{
+    detail::ensureGMime();
+    const int fd = detail::openMessageFile(path);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<MessageContent> content = contentOfFile(fd, layout);
+    if (!content)
+        return std::nullopt;
+    bool leftOut = false;
+    MessageContent completed = detail::withBothBodies(std::move(*content), &leftOut);
+    textLeftOut = leftOut;
+    return completed;
 }
 
 } // namespace kvn::outlook

@@ -119,6 +119,13 @@ std::optional<MessageContent> readMessageContent(const std::string& path);
 // the same answer, without reading the header block again.
 std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout);
 
+// The same, except that a message with only an HTML body gets no text body
+// made from it: textBody stays empty and textLeftOut is set true (it is set
+// false otherwise), and htmlToPlainText(htmlBody) is that text when someone
+// asks. Making the text costs as much as reading the message, and a reader
+// of the HTML alone never needs it. `textLeftOut` is not touched on failure.
+std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout, bool& textLeftOut);
+
 // A message to be sent: a From address (may hold a display name,
 // "Name <a@b>"), its To and Cc recipients, a subject and an HTML body.
 struct OutgoingMessage {

@@ -19,6 +19,11 @@ enum class ParsePath { Fast, GMimeOnly };
 // cuts are handed on as the scan kept them.
 MessageHeaders parseHeaderBlock(ScannedHeaders scanned, ParsePath path = ParsePath::Fast);
 
+// The content with the body it lacks made from the other one (see
+// MessageContent). With textLeftOut, a text body that would be made from the
+// HTML is left empty and *textLeftOut set instead.
+MessageContent withBothBodies(MessageContent content, bool* textLeftOut = nullptr);
+
 // Bodies and attachment names of a whole message held in memory.
 MessageContent parseMessageContent(std::string_view message, ParsePath path = ParsePath::Fast);
 

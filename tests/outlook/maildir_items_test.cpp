@@ -1,6 +1,7 @@
 // Items of a Maildir folder: Find/FindNext while moving and marking, flags,
 // moves, ReceivedTime, and what the safe mail item reads.
 #include "platform/outlook/maildir_store.h"
+#include "platform/outlook/message_file.h"
 
 #include "analysis/filter_date.h"
 #include "platform/core/ole_date.h"
@@ -395,6 +396,24 @@ TEST_F(MaildirItems, BodiesAreCachedUntilCleanup)
     EXPECT_EQ(mail->attachments()->count(), 0u);
     EXPECT_EQ(mail->attachments()->item(1), nullptr);
     EXPECT_FALSE(mail->setHtmlBody("<p>stored mail is never rewritten</p>"));
+}
+
+TEST_F(MaildirItems, TheTextOfAnHtmlOnlyMessageIsTheSameWhenAskedAfterItsHtml)
+{
+    const std::string html = "From: a@b.example\r\nSubject: s\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+                             "<html><body><p>Caf&eacute; <b>open</b></p><p>till&nbsp;late</p></body></html>\r\n";
+    const std::string path = putMessage(root, "new", "h", jan5, html);
+    const std::optional<MessageContent> whole = readMessageContent(path);
+    ASSERT_TRUE(whole);
+    ASSERT_FALSE(whole->textBody.empty());
+    auto mail = only(inbox);
+    EXPECT_EQ(mail->subject(), "s"); // the header read first, as a pass does
+    EXPECT_EQ(mail->htmlBody(), whole->htmlBody);
+    EXPECT_EQ(mail->body(), whole->textBody);
+    EXPECT_EQ(mail->body(), whole->textBody);
+    app->createMapiUtils()->cleanup();
+    EXPECT_EQ(mail->body(), whole->textBody);
+    EXPECT_EQ(mail->htmlBody(), whole->htmlBody);
 }
 
 TEST_F(MaildirItems, NewItemIsComposedAsAnRfc5322Message)
