@@ -276,7 +276,11 @@ std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayo
                 return content;
         }
     }
-    // The stream owns the descriptor from here on.
+    // GMime's file stream starts where the descriptor stands: at the file's
+    // start, so that the body's offsets hold. It owns the descriptor from
+    // here on.
+    if (::lseek(fd, 0, SEEK_SET) < 0)
+        return std::nullopt;
     detail::GRef<GMimeStream> file(g_mime_stream_fs_new(owned.release()));
     const auto start = static_cast<gint64>(layout->bodyOffset);
     const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
