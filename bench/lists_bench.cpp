@@ -56,6 +56,8 @@ Sample makeSample(std::int64_t count)
     for (std::int64_t i = 0; i < domainCountOf(count); ++i)
         sample.lists.sequence(ListKind::Domain, i % 2 == 0)
             .push_back(ListEntry(3, "domain" + std::to_string(i) + ".org", "", 0, "2024.01.01", ""));
+    // As a load from the lists file leaves them: the Domain hashes built.
+    sample.lists.rebuildAddressIndexes();
     return sample;
 }
 

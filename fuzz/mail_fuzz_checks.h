@@ -13,6 +13,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -154,14 +155,40 @@ inline std::string checkHeaderScan(std::string_view message, std::uint32_t seed)
     return problem.empty() ? checkHeaderScan(message, seed, smallLimits()) : problem;
 }
 
+inline bool sameMailboxes(const std::vector<outlook::MailAddress>& a, const std::vector<outlook::MailAddress>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+        [](const auto& x, const auto& y) { return x.name == y.name && x.address == y.address; });
+}
+
+// The plain readers give GMime's answers or give up: both readings agree.
+inline std::string checkPlainReading(std::string_view message, const outlook::MessageHeaders& headers,
+    const outlook::MessageContent& content, const HeaderScanLimits& limits)
+{
+    using outlook::detail::ParsePath;
+    const outlook::MessageHeaders slow
+        = outlook::detail::parseHeaderBlock(outlook::detail::scanHeaders(message, limits), ParsePath::GMimeOnly);
+    if (headers.subject != slow.subject || headers.sender.name != slow.sender.name
+        || headers.sender.address != slow.sender.address || headers.kind != slow.kind || headers.toCount != slow.toCount
+        || headers.ccCount != slow.ccCount || !sameMailboxes(headers.recipients, slow.recipients))
+        return "the plain header readers answer differently from GMime";
+    const outlook::MessageContent slowContent = outlook::detail::parseMessageContent(message, ParsePath::GMimeOnly);
+    if (content.htmlBody != slowContent.htmlBody || content.textBody != slowContent.textBody
+        || content.attachmentNames != slowContent.attachmentNames)
+        return "the plain body reader answers differently from GMime";
+    return {};
+}
+
 // A whole message: headers and content answer in clean UTF-8 within the
-// documented caps.
+// documented caps, and the same with GMime alone.
 inline std::string checkMessage(std::string_view message)
 {
     const HeaderScanLimits limits;
     const outlook::MessageHeaders headers
         = outlook::detail::parseHeaderBlock(outlook::detail::scanHeaders(message, limits));
     const outlook::MessageContent content = outlook::detail::parseMessageContent(message);
+    if (std::string problem = checkPlainReading(message, headers, content, limits); !problem.empty())
+        return problem;
     std::vector<std::string_view> texts{
         headers.subject, headers.sender.name, headers.sender.address, content.htmlBody, content.textBody};
     for (const auto& recipient : headers.recipients) {

@@ -43,6 +43,8 @@ void FilterLists::clear()
     blackIndex_.clear();
     whitePositions_.clear();
     blackPositions_.clear();
+    whiteDomains_.clear();
+    blackDomains_.clear();
 }
 
 int FilterLists::findAddressIn(std::string_view address, bool white) const
@@ -106,10 +108,11 @@ LookupMatch FilterLists::findDomain(std::string_view address, bool askWhite) con
 {
     const std::size_t at = address.find_last_of('@');
     const std::string_view domain = at == std::string_view::npos ? address : address.substr(at + 1);
-    const auto sameDomain = [&](const ListEntry& entry) { return entry.value == domain; };
-    if (const int position = firstMatching(sequence(ListKind::Domain, askWhite), sameDomain); position >= 0)
+    const auto firstOf
+        = [&](bool white) { return domainPositions(white).firstOf(domain, sequence(ListKind::Domain, white)); };
+    if (const int position = firstOf(askWhite); position >= 0)
         return {LookupResult::DomainInAskedList, position};
-    if (const int position = firstMatching(sequence(ListKind::Domain, !askWhite), sameDomain); position >= 0)
+    if (const int position = firstOf(!askWhite); position >= 0)
         return {LookupResult::DomainInOtherList, position};
     return {LookupResult::NotFound, -1};
 }
@@ -186,6 +189,7 @@ void FilterLists::rebuildAddressIndexes()
         for (const ListEntry& entry : sequence(ListKind::Address, white))
             index += indexByteOf(entry.extra);
         positions(white).rebuild(sequence(ListKind::Address, white));
+        domainPositions(white).rebuild(sequence(ListKind::Domain, white));
     }
 }
 
@@ -194,6 +198,13 @@ void FilterLists::sortAddressesForSaving(bool white)
     ListSequence& addresses = sequence(ListKind::Address, white);
     sortByExtra(addresses);
     positions(white).rebuild(addresses);
+}
+
+void FilterLists::sortDomainsForSaving(bool white)
+{
+    ListSequence& domains = sequence(ListKind::Domain, white);
+    sortByExtra(domains);
+    domainPositions(white).rebuild(domains);
 }
 
 int insertAddressEntry(FilterLists& lists, bool white, ListEntry entry)
@@ -214,6 +225,8 @@ void removeEntry(FilterLists& lists, ListKind kind, bool white, int position)
     const auto at = entries.begin() + position;
     if (kind != ListKind::Address) {
         entries.erase(at);
+        if (kind == ListKind::Domain)
+            lists.domainPositions(white).rebuild(entries);
         return;
     }
     FilterLists::removeIndexChar(lists.firstCharIndex(white), FilterLists::indexByteOf(at->extra));

@@ -18,9 +18,16 @@
 // clear, rebuildAddressIndexes and sortAddressesForSaving. An Address entry's
 // address is changed only through them; appends to an Address sequence are
 // followed by rebuildAddressIndexes (until then look-ups walk the runs).
+//
+// Beside each Domain sequence, a hash of the values (DomainPositions) gives
+// findDomain the first matching entry without a scan. Appends need nothing
+// (the entries after the last rebuild are scanned); removals and sorts go
+// through removeEntry and sortDomainsForSaving, or are followed by
+// rebuildAddressIndexes, and a Domain entry's value is not changed in place.
 #pragma once
 
 #include "lists/address_positions.h"
+#include "lists/domain_positions.h"
 #include "lists/list_entry.h"
 #include "lists/list_kind.h"
 #include "lists/lookup_result.h"
@@ -79,13 +86,18 @@ public:
     static void recordMatch(ListSequence& sequence, int position, const Clock& clock);
 
     // Both indexes, and the hashes beside them, anew from the Address
-    // sequences, after bulk appends.
+    // sequences, and the Domain hashes from the Domain sequences: after bulk
+    // appends, and after any other change made to the sequences directly.
     void rebuildAddressIndexes();
 
     // Sorts one polarity's Address sequence into the lists file's order
     // (sortByExtra) and re-indexes the hash. The FirstCharIndex text is left
     // as it was, as saving always has.
     void sortAddressesForSaving(bool white);
+
+    // Sorts one polarity's Domain sequence into the lists file's order
+    // (sortByExtra) and re-indexes its hash.
+    void sortDomainsForSaving(bool white);
 
     // The first byte of an address as the index stores it.
     static char indexByteOf(std::string_view address) { return address.empty() ? '\0' : address.front(); }
@@ -100,6 +112,8 @@ private:
 
     AddressPositions& positions(bool white) { return white ? whitePositions_ : blackPositions_; }
     const AddressPositions& positions(bool white) const { return white ? whitePositions_ : blackPositions_; }
+    DomainPositions& domainPositions(bool white) { return white ? whiteDomains_ : blackDomains_; }
+    const DomainPositions& domainPositions(bool white) const { return white ? whiteDomains_ : blackDomains_; }
 
     friend int insertAddressEntry(FilterLists& lists, bool white, ListEntry entry);
     friend void removeEntry(FilterLists& lists, ListKind kind, bool white, int position);
@@ -109,6 +123,8 @@ private:
     std::string blackIndex_;
     AddressPositions whitePositions_;
     AddressPositions blackPositions_;
+    DomainPositions whiteDomains_;
+    DomainPositions blackDomains_;
 };
 
 // Inserts a new Address entry at its place, keeping the index in step.

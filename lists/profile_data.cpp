@@ -269,7 +269,7 @@ void ProfileData::sortForSaving()
 {
     for (const bool white : polaritiesInFileOrder) {
         lists_.sortAddressesForSaving(white);
-        sortByExtra(lists_.sequence(ListKind::Domain, white));
+        lists_.sortDomainsForSaving(white);
     }
 }
 

@@ -18,6 +18,13 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     int get() const { return fd_; }
+    // Hands the descriptor over: it is the caller's to close from now on.
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now and tells whether the close reported an error (a write that
     // the kernel could not finish is reported here).
     bool close()

@@ -112,6 +112,11 @@ std::string toLowerUtf8(std::string_view text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
+        if (const auto byte = static_cast<unsigned char>(text[at]); byte < 0x80) {
+            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
+            ++at;
+            continue;
+        }
         const Character character = decodeAt(text, at);
         if (character.isRawByte)
             out += text[at];

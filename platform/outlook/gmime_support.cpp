@@ -111,6 +111,15 @@ std::string validUtf8(std::string_view bytes)
     std::string result;
     result.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
+        // A run of ASCII other than NUL is taken as it is, at once.
+        std::size_t end = i;
+        while (end < bytes.size() && bytes[end] != '\0' && static_cast<std::uint8_t>(bytes[end]) < 0x80)
+            ++end;
+        if (end > i) {
+            result.append(bytes.substr(i, end - i));
+            i = end;
+            continue;
+        }
         const std::size_t length = utf8SequenceLength(bytes, i);
         if (length == 0) {
             result += "\xEF\xBF\xBD";

@@ -32,6 +32,21 @@ void replaceWithSpace(std::string& text, std::size_t from, char c)
         text[at] = ' ';
 }
 
+// How many of the first bytes (at most `most`) are bytes that a field name
+// just takes in: none of ':', blanks, NUL and line feeds.
+std::size_t ordinaryNameRun(std::string_view bytes, std::size_t most)
+{
+    const std::size_t end = std::min(bytes.size(), most);
+    std::size_t run = 0;
+    while (run < end) {
+        const char c = bytes[run];
+        if (c == ':' || c == ' ' || c == '\t' || c == '\0' || c == '\n')
+            break;
+        ++run;
+    }
+    return run;
+}
+
 std::string markerLine(std::size_t omitted, const std::string& newline)
 {
     return std::string(omittedMarkerName) + ": " + std::to_string(omitted) + " bytes" + newline;
@@ -79,6 +94,20 @@ bool HeaderScanner::feed(std::string_view piece)
             at += used;
             result_.scannedBytes += used;
             continue;
+        }
+        if (line_ == LineState::Name) {
+            // The ordinary bytes of a field name go to the pending start of
+            // the line at once; the byte that ends the name (or makes it too
+            // long) is looked at below.
+            const std::size_t run = ordinaryNameRun(piece.substr(at, std::min(room, piece.size() - at)),
+                maxNameBytes - std::min(maxNameBytes, pending_.size()));
+            if (run > 0) {
+                pending_.append(piece.substr(at, run));
+                at += run;
+                result_.scannedBytes += run;
+                lastWasCr_ = pending_.back() == '\r';
+                continue;
+            }
         }
         const char byte = piece[at];
         if (line_ == LineState::Start && (byte == ' ' || byte == '\t')) {

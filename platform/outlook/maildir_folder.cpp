@@ -86,6 +86,15 @@ private:
 
 } // namespace
 
+bool MaildirFolder::ensureMaildir()
+{
+    if (maildirKnown_)
+        return true;
+    const bool made = store_->ensureMaildir(path_);
+    maildirKnown_ = made;
+    return made;
+}
+
 MaildirFolderPtr makeFolder(const StorePtr& store, FolderKind kind, std::vector<std::string> path)
 {
     return std::make_shared<MaildirFolder>(store, kind, std::move(path));

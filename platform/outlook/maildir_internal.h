@@ -7,6 +7,7 @@
 #include "platform/outlook/message_file.h"
 #include "platform/outlook/new_mail_item.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,7 +20,12 @@ namespace kvn::outlook {
 struct MessageCache {
     std::mutex mutex;
     std::optional<MessageHeaders> headers;
+    // The raw recipient fields while nobody asked for the recipients; once
+    // parsed into headers, empty.
+    std::optional<RecipientFields> unparsedRecipients;
     std::optional<MessageContent> content;
+    // The content's text body is still to be made from its HTML body.
+    bool textFromHtml = false;
     // Where the body starts, from the header read: the bodies are then
     // parsed without reading the header block a second time.
     std::optional<BodyLayout> layout;
@@ -87,10 +93,19 @@ public:
     const std::vector<std::string>& path() const { return path_; }
     std::string directory() const { return store_->folderDirectory(path_); }
 
+    // The store's ensureMaildir for this folder, looked at once and then
+    // taken as known, so that a pass moving thousands of messages here does
+    // not look at the three directories for each. A move that fails calls
+    // forgetMaildir and asks again; any thread may call either.
+    bool ensureMaildir();
+    void forgetMaildir() { maildirKnown_ = false; }
+    bool maildirKnown() const { return maildirKnown_; }
+
 private:
     StorePtr store_;
     FolderKind kind_;
     std::vector<std::string> path_;
+    std::atomic<bool> maildirKnown_{false};
 };
 using MaildirFolderPtr = std::shared_ptr<MaildirFolder>;
 

@@ -15,6 +15,8 @@
 #include "platform/outlook/maildir_locate.h"
 
 #include <algorithm>
+#include <deque>
+#include <iterator>
 
 namespace kvn::outlook {
 namespace {
@@ -31,12 +33,15 @@ bool matchesAll(const std::vector<MailFilter>& filters, const MessageFile& file)
     return std::all_of(filters.begin(), filters.end(), [&](const auto& f) { return f.matches(unread, file.mtime); });
 }
 
-// A walk over a fixed list of message files of one folder.
+// A walk over a fixed list of message files of one folder. Each entry is
+// dropped once the walk has passed it, so that the memory of a long walk is
+// given back while the caller builds up its own records of what it did.
 class Walk {
 public:
     Walk() = default;
     Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters)
-        : files_(std::move(files)), filters_(std::move(filters))
+        : files_(std::make_move_iterator(files.begin()), std::make_move_iterator(files.end())),
+          filters_(std::move(filters))
     {
     }
 
@@ -44,8 +49,9 @@ public:
     // current place.
     std::optional<MessageFile> next(const std::string& folderDir)
     {
-        while (next_ < files_.size()) {
-            const MessageFile& file = files_[next_++];
+        while (!files_.empty()) {
+            const MessageFile file = std::move(files_.front());
+            files_.pop_front();
             auto now = findMessageFile(folderDir, uniqueNameOf(file.fileName), &file);
             if (now.status == LocateStatus::Found && matchesAll(filters_, now.file))
                 return std::move(now.file);
@@ -54,9 +60,8 @@ public:
     }
 
 private:
-    std::vector<MessageFile> files_;
+    std::deque<MessageFile> files_;
     std::vector<MailFilter> filters_;
-    std::size_t next_ = 0;
 };
 
 class MailItems final : public Items {

@@ -3,11 +3,13 @@
 #include "platform/outlook/maildir_internal.h"
 
 #include "platform/core/ole_date.h"
+#include "platform/outlook/html_text.h"
 #include "platform/outlook/maildir_flags.h"
 #include "platform/outlook/maildir_locate.h"
 #include "platform/outlook/maildir_move.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kvn::outlook {
 namespace {
@@ -65,8 +67,7 @@ public:
 
     std::optional<std::string> subject() override
     {
-        auto read = headers();
-        return read ? std::optional(read->subject) : std::nullopt;
+        return fromHeaders([](const MessageHeaders& read) { return read.subject; });
     }
 
     std::optional<double> receivedTime() override
@@ -110,34 +111,51 @@ public:
 
     std::optional<std::string> htmlBody() override
     {
-        auto read = content();
-        return read ? std::optional(read->htmlBody) : std::nullopt;
+        return fromContent([](const MessageContent& read) { return read.htmlBody; });
     }
 
     bool setHtmlBody(std::string) override { return false; }
 
     std::optional<std::string> body() override
     {
-        auto read = content();
-        return read ? std::optional(read->textBody) : std::nullopt;
+        return fromContent([&](MessageContent& read) {
+            // The text of an HTML-only message is made on the first ask.
+            if (cache_->textFromHtml) {
+                read.textBody = htmlToPlainText(read.htmlBody);
+                cache_->textFromHtml = false;
+            }
+            return read.textBody;
+        });
     }
 
     std::shared_ptr<Attachments> attachments() override
     {
-        auto read = content();
-        return read ? std::make_shared<NameAttachments>(read->attachmentNames) : nullptr;
+        auto names = fromContent([](const MessageContent& read) { return read.attachmentNames; });
+        return names ? std::make_shared<NameAttachments>(std::move(*names)) : nullptr;
     }
 
     std::shared_ptr<MailItem> move(const std::shared_ptr<Folder>& target) override
     {
         auto folder = std::dynamic_pointer_cast<MaildirFolder>(target);
-        if (!folder || folder->kind() != FolderKind::Mail || !folder->store()->ensureMaildir(folder->path()))
+        if (!folder || folder->kind() != FolderKind::Mail)
             return nullptr;
-        // The moved item is made after the file lock is released: making an
-        // item takes the session's cache lock, which clean-up holds while it
-        // takes the items' cache locks.
-        auto moved = moveFileInto(*folder);
-        return moved ? makeStoredMailItem(folder, std::move(*moved)) : nullptr;
+        // A failed move may be a target folder taken away since it was last
+        // looked at: it is looked at (and made) again, and the move tried
+        // once more.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const bool checkedBefore = folder->maildirKnown();
+            if (!folder->ensureMaildir())
+                return nullptr;
+            // The moved item is made after the file lock is released: making
+            // an item takes the session's cache lock, which clean-up holds
+            // while it takes the items' cache locks.
+            if (auto moved = moveFileInto(*folder))
+                return makeStoredMailItem(folder, std::move(*moved));
+            folder->forgetMaildir();
+            if (!checkedBefore)
+                break;
+        }
+        return nullptr;
     }
 
     std::optional<std::string> to() override { return recipientText(RecipientField::To); }
@@ -150,29 +168,27 @@ public:
 
     std::optional<std::shared_ptr<AddressEntry>> senderEntry() override
     {
-        auto read = headers();
-        if (!read)
-            return std::nullopt;
-        if (read->sender.address.empty() && read->sender.name.empty())
-            return std::shared_ptr<AddressEntry>{};
-        return std::make_shared<AddressEntry>(AddressEntry{read->sender.name, read->sender.address});
+        return fromHeaders([](const MessageHeaders& read) {
+            if (read.sender.address.empty() && read.sender.name.empty())
+                return std::shared_ptr<AddressEntry>{};
+            return std::make_shared<AddressEntry>(AddressEntry{read.sender.name, read.sender.address});
+        });
     }
 
     std::optional<std::vector<AddressEntry>> recipientEntries() override
     {
-        auto read = headers();
-        if (!read)
-            return std::nullopt;
-        std::vector<AddressEntry> entries;
-        for (const auto& recipient : read->recipients)
-            entries.push_back({recipient.name, recipient.address});
-        return entries;
+        return fromRecipients([](const MessageHeaders& read) {
+            std::vector<AddressEntry> entries;
+            entries.reserve(read.recipients.size());
+            for (const auto& recipient : read.recipients)
+                entries.push_back({recipient.name, recipient.address});
+            return entries;
+        });
     }
 
     std::optional<std::string> transportHeaders() override
     {
-        auto read = headers();
-        return read ? std::optional(read->transportHeaders) : std::nullopt;
+        return fromHeaders([](const MessageHeaders& read) { return read.transportHeaders; });
     }
 
     std::optional<std::string> composeForSending(std::string_view, double) override { return std::nullopt; }
@@ -183,18 +199,17 @@ private:
     // The addresses of one recipient field, joined with "; ".
     std::optional<std::string> recipientText(RecipientField field)
     {
-        auto read = headers();
-        if (!read)
-            return std::nullopt;
-        const std::vector<MailAddress>& all = read->recipients;
-        const std::size_t toEnd = std::min(all.size(), read->toCount);
-        const std::size_t ccEnd = std::min(all.size(), toEnd + read->ccCount);
-        const std::size_t bounds[] = {0, toEnd, ccEnd, all.size()};
-        const auto at = static_cast<std::size_t>(field);
-        std::string text;
-        for (std::size_t i = bounds[at]; i < bounds[at + 1]; ++i)
-            text += (text.empty() ? "" : "; ") + all[i].address;
-        return text;
+        return fromRecipients([field](const MessageHeaders& read) {
+            const std::vector<MailAddress>& all = read.recipients;
+            const std::size_t toEnd = std::min(all.size(), read.toCount);
+            const std::size_t ccEnd = std::min(all.size(), toEnd + read.ccCount);
+            const std::size_t bounds[] = {0, toEnd, ccEnd, all.size()};
+            const auto at = static_cast<std::size_t>(field);
+            std::string text;
+            for (std::size_t i = bounds[at]; i < bounds[at + 1]; ++i)
+                text += (text.empty() ? "" : "; ") + all[i].address;
+            return text;
+        });
     }
 
     // The file's place in the target folder after the move; empty when the
@@ -269,34 +284,66 @@ private:
         return std::nullopt;
     }
 
-    std::optional<MessageHeaders> headers()
+    // What `answer` makes of the cached header block; empty when it cannot
+    // be read. The answer is taken under the cache lock, so that only what
+    // is asked for is copied out.
+    template <typename Answer> auto fromHeaders(Answer answer) -> std::optional<decltype(answer(MessageHeaders()))>
     {
         std::lock_guard lock(cache_->mutex);
-        return cachedHeaders();
+        const std::optional<MessageHeaders>& read = cachedHeaders();
+        if (!read)
+            return std::nullopt;
+        return answer(*read);
     }
 
-    // The header block, read on first use. Called with cache_->mutex held.
-    const std::optional<MessageHeaders>& cachedHeaders()
+    // fromHeaders with the recipients parsed, which is done on first ask.
+    template <typename Answer> auto fromRecipients(Answer answer) -> std::optional<decltype(answer(MessageHeaders()))>
+    {
+        std::lock_guard lock(cache_->mutex);
+        std::optional<MessageHeaders>& read = cachedHeaders();
+        if (!read)
+            return std::nullopt;
+        if (cache_->unparsedRecipients) {
+            parseRecipients(*cache_->unparsedRecipients, *read);
+            cache_->unparsedRecipients.reset();
+        }
+        return answer(*read);
+    }
+
+    // The header block, read on first use; its recipients are kept raw
+    // until someone asks for them. Called with cache_->mutex held.
+    std::optional<MessageHeaders>& cachedHeaders()
     {
         if (!cache_->headers) {
             BodyLayout layout;
-            cache_->headers = readFile([&](const std::string& path) { return readMessageHeaders(path, layout); });
-            if (cache_->headers)
+            RecipientFields recipients;
+            cache_->headers
+                = readFile([&](const std::string& path) { return readMessageHeaders(path, layout, recipients); });
+            if (cache_->headers) {
                 cache_->layout = std::move(layout);
+                cache_->unparsedRecipients = std::move(recipients);
+            }
         }
         return cache_->headers;
     }
 
-    std::optional<MessageContent> content()
+    // What `answer` makes of the cached bodies (which it may complete);
+    // empty when they cannot be read.
+    template <typename Answer>
+    auto fromContent(Answer answer) -> std::optional<decltype(answer(std::declval<MessageContent&>()))>
     {
         std::lock_guard lock(cache_->mutex);
         if (!cache_->content) {
             const std::optional<BodyLayout>& layout = cache_->layout;
+            bool textLeftOut = false;
             cache_->content = readFile([&](const std::string& path) {
-                return layout ? readMessageContent(path, *layout) : readMessageContent(path);
+                return layout ? readMessageContent(path, *layout, textLeftOut) : readMessageContent(path);
             });
+            cache_->textFromHtml = cache_->content && textLeftOut;
         }
-        return cache_->content;
+        if (!cache_->content)
+            return std::nullopt;
+        return answer(*cache_->content);
     }
 
     MaildirFolderPtr folder_;

@@ -104,7 +104,9 @@ void CacheRegistry::cleanup()
         if (auto cache = weak.lock()) {
             std::lock_guard cacheLock(cache->mutex);
             cache->headers.reset();
+            cache->unparsedRecipients.reset();
             cache->content.reset();
+            cache->textFromHtml = false;
             cache->layout.reset();
         }
     }

@@ -5,12 +5,16 @@
 // message's own header: the header scan reads that in bounded memory, and
 // GMime parses the few MIME fields it kept followed by the body, of which at
 // most maxBodyScanBytes are looked at.
+#include "platform/core/descriptor_io.h"
+#include "platform/core/file_descriptor.h"
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/html_text.h"
 #include "platform/outlook/message_parse.h"
+#include "platform/outlook/plain_body.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -97,6 +101,37 @@ bool isAttachmentDisposition(GMimeObject* object)
     return disposition != nullptr && g_ascii_strcasecmp(disposition, "attachment") == 0;
 }
 
+} // namespace
+
+MessageContent withBothBodies(MessageContent content, bool* textLeftOut)
+{
+    if (content.htmlBody.empty() && !content.textBody.empty())
+        content.htmlBody = plainTextToHtml(content.textBody);
+    if (content.textBody.empty() && !content.htmlBody.empty()) {
+        if (textLeftOut != nullptr)
+            *textLeftOut = true;
+        else
+            content.textBody = htmlToPlainText(content.htmlBody);
+    }
+    return content;
+}
+
+namespace {
+
+// The content of a single text part read without GMime; empty when the
+// message is not one that plainBody reads.
+std::optional<MessageContent> plainContent(const std::optional<PlainLayout>& layout, std::string_view body)
+{
+    if (!layout)
+        return std::nullopt;
+    std::optional<PlainBody> plain = plainBody(*layout, body);
+    if (!plain)
+        return std::nullopt;
+    MessageContent content;
+    (plain->html ? content.htmlBody : content.textBody) = std::move(plain->text);
+    return content;
+}
+
 class ContentCollector {
 public:
     void walk(GMimeObject* object, int depth)
@@ -115,14 +150,8 @@ public:
         }
     }
 
-    MessageContent finish()
-    {
-        if (content_.htmlBody.empty() && !content_.textBody.empty())
-            content_.htmlBody = plainTextToHtml(content_.textBody);
-        if (content_.textBody.empty() && !content_.htmlBody.empty())
-            content_.textBody = htmlToPlainText(content_.htmlBody);
-        return std::move(content_);
-    }
+    // The bodies as found: either may be empty.
+    MessageContent finish() { return std::move(content_); }
 
 private:
     void takePart(GMimePart* part)
@@ -191,26 +220,39 @@ MessageContent parseScanned(const BodyLayout& scanned, GRef<GMimeStream> body)
 
 } // namespace
 
-MessageContent parseMessageContent(std::string_view message)
+MessageContent parseMessageContent(std::string_view message, ParsePath path)
 {
     ensureGMime();
     const ScannedHeaders scanned = scanHeaders(message);
     if (!scanned.complete)
         return {};
     const std::string_view body = message.substr(scanned.bodyOffset, maxBodyScanBytes);
-    return parseScanned(
-        layoutOf(scanned), GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size())));
+    if (path == ParsePath::Fast) {
+        if (std::optional<MessageContent> plain = plainContent(plainLayoutOf(scanned.mimeHeaders), body))
+            return withBothBodies(std::move(*plain));
+    }
+    return withBothBodies(parseScanned(
+        layoutOf(scanned), GRef<GMimeStream>(g_mime_stream_mem_new_with_buffer(body.data(), body.size()))));
 }
 
 } // namespace detail
 
 namespace {
 
-// The bodies of the open file `fd` (owned by the call) laid out as `layout` says.
+// The bytes of a body of `size` bytes at `offset`; empty when a read fails.
+std::optional<std::string> bodyBytes(int fd, std::size_t offset, std::size_t size)
+{
+    if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+        return std::nullopt;
+    return readAtMost(fd, size);
+}
+
+// The bodies of the open file `fd` (owned by the call) laid out as `layout`
+// says: a single text part of a small file read at once, anything else
+// parsed by GMime from the file.
 std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayout>& known)
 {
-    // The stream owns the descriptor from here on.
-    detail::GRef<GMimeStream> file(g_mime_stream_fs_new(fd));
+    FileDescriptor owned(fd);
     std::optional<BodyLayout> layout = known;
     if (!layout) {
         const std::optional<detail::ScannedHeaders> scanned = detail::scanHeaderFile(fd);
@@ -223,6 +265,23 @@ std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayo
         return std::nullopt;
     if (!layout->complete)
         return MessageContent{};
+    const auto fileSize = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0));
+    const std::size_t bodySize = fileSize > layout->bodyOffset ? fileSize - layout->bodyOffset : 0;
+    if (bodySize <= detail::maxPlainBodyBytes) {
+        if (std::optional<detail::PlainLayout> plain = detail::plainLayoutOf(layout->mimeHeaders)) {
+            const std::optional<std::string> body = bodyBytes(fd, layout->bodyOffset, bodySize);
+            if (!body)
+                return std::nullopt;
+            if (std::optional<MessageContent> content = detail::plainContent(plain, *body))
+                return content;
+        }
+    }
+    // GMime's file stream starts where the descriptor stands: at the file's
+    // start, so that the body's offsets hold. It owns the descriptor from
+    // here on.
+    if (::lseek(fd, 0, SEEK_SET) < 0)
+        return std::nullopt;
+    detail::GRef<GMimeStream> file(g_mime_stream_fs_new(owned.release()));
     const auto start = static_cast<gint64>(layout->bodyOffset);
     const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
     detail::GRef<GMimeStream> body(g_mime_stream_substream(file.get(), start, std::max(start, end)));
@@ -237,7 +296,8 @@ std::optional<MessageContent> readMessageContent(const std::string& path)
     const int fd = detail::openMessageFile(path);
     if (fd < 0)
         return std::nullopt;
-    return contentOfFile(fd, std::nullopt);
+    std::optional<MessageContent> content = contentOfFile(fd, std::nullopt);
+    return content ? std::optional(detail::withBothBodies(std::move(*content))) : std::nullopt;
 }
 
 std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout)
@@ -246,7 +306,23 @@ std::optional<MessageContent> readMessageContent(const std::string& path, const 
     const int fd = detail::openMessageFile(path);
     if (fd < 0)
         return std::nullopt;
-    return contentOfFile(fd, layout);
+    std::optional<MessageContent> content = contentOfFile(fd, layout);
+    return content ? std::optional(detail::withBothBodies(std::move(*content))) : std::nullopt;
+}
+
+std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout, bool& textLeftOut)
+{
+    detail::ensureGMime();
+    const int fd = detail::openMessageFile(path);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<MessageContent> content = contentOfFile(fd, layout);
+    if (!content)
+        return std::nullopt;
+    bool leftOut = false;
+    MessageContent completed = detail::withBothBodies(std::move(*content), &leftOut);
+    textLeftOut = leftOut;
+    return completed;
 }
 
 } // namespace kvn::outlook

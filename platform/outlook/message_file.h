@@ -74,6 +74,25 @@ struct BodyLayout {
 // readMessageHeaders that also fills `layout` (not touched on failure).
 std::optional<MessageHeaders> readMessageHeaders(const std::string& path, BodyLayout& layout);
 
+// The raw To, Cc and Bcc values of a header block, as the header read kept
+// them (each field's occurrences joined with ", ", under the recipient cap).
+struct RecipientFields {
+    std::string to;
+    std::string cc;
+    std::string bcc;
+};
+
+// readMessageHeaders that fills `layout` and leaves the recipients unparsed:
+// the answer's recipients, toCount and ccCount stay empty and the raw fields
+// go to `recipients` (neither is touched on failure). Parsing every address
+// costs more than the rest of the block, and most readers never ask for them.
+std::optional<MessageHeaders> readMessageHeaders(
+    const std::string& path, BodyLayout& layout, RecipientFields& recipients);
+
+// Sets the recipients, toCount and ccCount of `headers` from the raw fields,
+// exactly as readMessageHeaders sets them.
+void parseRecipients(const RecipientFields& fields, MessageHeaders& headers);
+
 // The bodies and attachment names of a message, parsed on demand.
 // htmlBody: the text/html part in UTF-8, or the plain text rendered as HTML
 // (escaped, <br> for line ends) when there is none. textBody: the text/plain
@@ -99,6 +118,13 @@ std::optional<MessageContent> readMessageContent(const std::string& path);
 // readMessageContent of a message whose layout an earlier header read found:
 // the same answer, without reading the header block again.
 std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout);
+
+// The same, except that a message with only an HTML body gets no text body
+// made from it: textBody stays empty and textLeftOut is set true (it is set
+// false otherwise), and htmlToPlainText(htmlBody) is that text when someone
+// asks. Making the text costs as much as reading the message, and a reader
+// of the HTML alone never needs it. `textLeftOut` is not touched on failure.
+std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout, bool& textLeftOut);
 
 // A message to be sent: a From address (may hold a display name,
 // "Name <a@b>"), its To and Cc recipients, a subject and an HTML body.

@@ -7,6 +7,7 @@
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/message_parse.h"
+#include "platform/outlook/plain_header_values.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,42 +43,59 @@ void appendMailboxes(InternetAddressList* list, std::vector<MailAddress>& out, i
     }
 }
 
-// The mailboxes of an address list, each address parsed by GMime on its own
-// (see address_split.h); stops after `wanted` mailboxes.
-std::vector<MailAddress> mailboxesOf(const std::string& list, std::size_t wanted = SIZE_MAX)
+// The mailboxes of an address list, each address read on its own (see
+// address_split.h): by the plain reader where it can, else by GMime. Stops
+// after `wanted` mailboxes.
+std::vector<MailAddress> mailboxesOf(const std::string& list, ParsePath path, std::size_t wanted = SIZE_MAX)
 {
     std::vector<MailAddress> mailboxes;
     for (const std::string& address : splitAddressList(list)) {
         if (mailboxes.size() >= wanted)
             break;
+        if (path == ParsePath::Fast) {
+            if (std::optional<MailAddress> plain = plainMailbox(address)) {
+                mailboxes.push_back(std::move(*plain));
+                continue;
+            }
+        }
         GRef<InternetAddressList> parsed(internet_address_list_parse(parserOptions(), address.c_str()));
         appendMailboxes(parsed.get(), mailboxes);
     }
     return mailboxes;
 }
 
-std::string decodedText(const std::string& value)
+// The first mailbox of a sender field: a plain value is read whole, without
+// splitting it first.
+std::vector<MailAddress> senderMailboxesOf(const std::string& value, ParsePath path)
 {
+    if (path == ParsePath::Fast) {
+        if (std::optional<MailAddress> plain = plainMailbox(value))
+            return {std::move(*plain)};
+    }
+    return mailboxesOf(value, path, 1);
+}
+
+std::string decodedText(const std::string& value, ParsePath path)
+{
+    if (path == ParsePath::Fast) {
+        if (std::optional<std::string> plain = plainText(value))
+            return std::move(*plain);
+    }
     std::string text = validUtf8(takeGString(g_mime_utils_header_decode_text(parserOptions(), value.c_str())));
     const std::size_t first = text.find_first_not_of(" \t");
     const std::size_t last = text.find_last_not_of(" \t");
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
-MailAddress senderOf(const ScannedHeaders& fields)
+MailAddress senderOf(const ScannedHeaders& fields, ParsePath path)
 {
     for (const std::optional<std::string>* field : {&fields.from, &fields.sender, &fields.returnPath}) {
         if (!*field)
             continue;
-        if (std::vector<MailAddress> mailboxes = mailboxesOf(**field, 1); !mailboxes.empty())
+        if (std::vector<MailAddress> mailboxes = senderMailboxesOf(**field, path); !mailboxes.empty())
             return mailboxes.front();
     }
     return {};
-}
-
-bool equalsIgnoringCase(std::string_view text, std::string_view wanted)
-{
-    return text.size() == wanted.size() && g_ascii_strncasecmp(text.data(), wanted.data(), text.size()) == 0;
 }
 
 std::string_view trimmed(std::string_view text)
@@ -90,12 +108,39 @@ std::string_view trimmed(std::string_view text)
 
 constexpr std::string_view calendarMessageClass = "urn:content-classes:calendarmessage";
 
+bool isInvitation(const ScannedHeaders& fields)
+{
+    return fields.contentClass && sameIgnoringCase(trimmed(*fields.contentClass), calendarMessageClass);
+}
+
+// kindOf for a plain media type; empty for text/calendar, whose METHOD
+// parameter GMime reads.
+std::optional<MessageKind> plainKindOf(const ScannedHeaders& fields, const MediaType& media)
+{
+    const auto is = [&](std::string_view type, std::string_view subtype) {
+        return sameIgnoringCase(media.type, type) && sameIgnoringCase(media.subtype, subtype);
+    };
+    if (is("text", "calendar"))
+        return std::nullopt;
+    if (is("multipart", "report"))
+        return MessageKind::Report;
+    if ((is("multipart", "alternative") || is("multipart", "mixed")) && isInvitation(fields))
+        return MessageKind::MeetingRequest;
+    return MessageKind::Mail;
+}
+
 // See MessageKind. Only the block's own Content-Type and Content-Class are
 // read: a calendar inside the body does not make an e-mail a meeting request.
-MessageKind kindOf(const ScannedHeaders& fields)
+MessageKind kindOf(const ScannedHeaders& fields, ParsePath path)
 {
     if (!fields.contentType)
         return MessageKind::Mail;
+    if (path == ParsePath::Fast) {
+        if (const std::optional<MediaType> media = plainMediaType(*fields.contentType)) {
+            if (const std::optional<MessageKind> kind = plainKindOf(fields, *media))
+                return *kind;
+        }
+    }
     GRef<GMimeContentType> type(g_mime_content_type_parse(parserOptions(), fields.contentType->c_str()));
     if (!type)
         return MessageKind::Mail;
@@ -107,35 +152,57 @@ MessageKind kindOf(const ScannedHeaders& fields)
     }
     const bool invitationShape = g_mime_content_type_is_type(type.get(), "multipart", "alternative")
         || g_mime_content_type_is_type(type.get(), "multipart", "mixed");
-    if (invitationShape && fields.contentClass
-        && equalsIgnoringCase(trimmed(*fields.contentClass), calendarMessageClass))
+    if (invitationShape && isInvitation(fields))
         return MessageKind::MeetingRequest;
     return MessageKind::Mail;
 }
 
-} // namespace
-
-MessageHeaders parseHeaderBlock(ScannedHeaders scanned)
+// Everything but the recipients; the raw recipient fields stay in `scanned`.
+MessageHeaders parseAllButRecipients(ScannedHeaders& scanned, ParsePath path)
 {
     ensureGMime();
     MessageHeaders headers;
     if (scanned.subject)
-        headers.subject = decodedText(*scanned.subject);
-    headers.sender = senderOf(scanned);
-    headers.recipients = mailboxesOf(scanned.to);
-    headers.toCount = headers.recipients.size();
-    for (MailAddress& mailbox : mailboxesOf(scanned.cc))
-        headers.recipients.push_back(std::move(mailbox));
-    headers.ccCount = headers.recipients.size() - headers.toCount;
-    for (MailAddress& mailbox : mailboxesOf(scanned.bcc))
-        headers.recipients.push_back(std::move(mailbox));
-    headers.kind = kindOf(scanned);
+        headers.subject = decodedText(*scanned.subject, path);
+    headers.sender = senderOf(scanned, path);
+    headers.kind = kindOf(scanned, path);
     headers.transportHeaders = std::move(scanned.transportHeaders);
     headers.cuts = scanned.cuts;
     return headers;
 }
 
+void parseRecipientsBy(const RecipientFields& fields, MessageHeaders& headers, ParsePath path)
+{
+    ensureGMime();
+    headers.recipients = mailboxesOf(fields.to, path);
+    headers.toCount = headers.recipients.size();
+    for (MailAddress& mailbox : mailboxesOf(fields.cc, path))
+        headers.recipients.push_back(std::move(mailbox));
+    headers.ccCount = headers.recipients.size() - headers.toCount;
+    for (MailAddress& mailbox : mailboxesOf(fields.bcc, path))
+        headers.recipients.push_back(std::move(mailbox));
+}
+
+RecipientFields takeRecipientFields(ScannedHeaders& scanned)
+{
+    return {std::move(scanned.to), std::move(scanned.cc), std::move(scanned.bcc)};
+}
+
+} // namespace
+
+MessageHeaders parseHeaderBlock(ScannedHeaders scanned, ParsePath path)
+{
+    MessageHeaders headers = parseAllButRecipients(scanned, path);
+    parseRecipientsBy(takeRecipientFields(scanned), headers, path);
+    return headers;
+}
+
 } // namespace detail
+
+void parseRecipients(const RecipientFields& fields, MessageHeaders& headers)
+{
+    detail::parseRecipientsBy(fields, headers, detail::ParsePath::Fast);
+}
 
 std::optional<MessageHeaders> readMessageHeaders(const std::string& path)
 {
@@ -143,6 +210,19 @@ std::optional<MessageHeaders> readMessageHeaders(const std::string& path)
     if (!scanned)
         return std::nullopt;
     return detail::parseHeaderBlock(std::move(*scanned));
+}
+
+std::optional<MessageHeaders> readMessageHeaders(
+    const std::string& path, BodyLayout& layout, RecipientFields& recipients)
+{
+    std::optional<detail::ScannedHeaders> scanned = detail::readHeaderBlock(path);
+    if (!scanned)
+        return std::nullopt;
+    BodyLayout found{std::move(scanned->mimeHeaders), scanned->complete, scanned->bodyOffset};
+    MessageHeaders headers = detail::parseAllButRecipients(*scanned, detail::ParsePath::Fast);
+    recipients = detail::takeRecipientFields(*scanned);
+    layout = std::move(found);
+    return headers;
 }
 
 std::optional<MessageHeaders> readMessageHeaders(const std::string& path, BodyLayout& layout)

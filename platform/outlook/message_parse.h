@@ -9,11 +9,22 @@
 
 namespace kvn::outlook::detail {
 
+// How values are read: Fast reads the plain forms of ordinary mail itself and
+// hands everything else to GMime; GMimeOnly hands every value to GMime. Both
+// give the same answers; GMimeOnly is what the plain readers are checked
+// against.
+enum class ParsePath { Fast, GMimeOnly };
+
 // The decoded fields of a scanned header block; the transport headers and
 // cuts are handed on as the scan kept them.
-MessageHeaders parseHeaderBlock(ScannedHeaders scanned);
+MessageHeaders parseHeaderBlock(ScannedHeaders scanned, ParsePath path = ParsePath::Fast);
+
+// The content with the body it lacks made from the other one (see
+// MessageContent). With textLeftOut, a text body that would be made from the
+// HTML is left empty and *textLeftOut set instead.
+MessageContent withBothBodies(MessageContent content, bool* textLeftOut = nullptr);
 
 // Bodies and attachment names of a whole message held in memory.
-MessageContent parseMessageContent(std::string_view message);
+MessageContent parseMessageContent(std::string_view message, ParsePath path = ParsePath::Fast);
 
 } // namespace kvn::outlook::detail

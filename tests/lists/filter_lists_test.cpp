@@ -139,6 +139,57 @@ TEST_F(FilterListsTest, DomainMatchesExactlyOnly)
     EXPECT_EQ(lists.findDomain("", false).result, LookupResult::NotFound);
 }
 
+// The answer of the Part's linear search, position by position.
+LookupMatch scannedDomain(const FilterLists& lists, const std::string& domain, bool askWhite)
+{
+    for (const bool white : {askWhite, !askWhite}) {
+        const ListSequence& domains = lists.sequence(ListKind::Domain, white);
+        for (std::size_t i = 0; i < domains.size(); ++i)
+            if (domains[i].value == domain)
+                return {white == askWhite ? LookupResult::DomainInAskedList : LookupResult::DomainInOtherList,
+                    static_cast<int>(i)};
+    }
+    return {LookupResult::NotFound, -1};
+}
+
+TEST_F(FilterListsTest, DomainIndexAnswersAsTheScanThroughEveryChange)
+{
+    const std::vector<std::string> probes
+        = {"a.example", "b.example", "c.example", "d.example", "new.example", "late.example", "A.example", ""};
+    const auto expectAsScan = [&](const char* step) {
+        for (const std::string& domain : probes)
+            for (const bool askWhite : {true, false})
+                EXPECT_EQ(lists.findDomain("x@" + domain, askWhite), scannedDomain(lists, domain, askWhite))
+                    << step << ": " << domain;
+    };
+    ListSequence& white = lists.sequence(ListKind::Domain, true);
+    ListSequence& black = lists.sequence(ListKind::Domain, false);
+    for (const char* value : {"c.example", "a.example", "c.example", "b.example"})
+        white.push_back(entry(ListKind::Domain, value));
+    black.push_back(entry(ListKind::Domain, "b.example"));
+    black.push_back(entry(ListKind::Domain, "d.example"));
+    expectAsScan("before any index");
+    lists.rebuildAddressIndexes();
+    expectAsScan("rebuilt");
+    white.push_back(entry(ListKind::Domain, "new.example"));
+    white.push_back(entry(ListKind::Domain, "a.example"));
+    black.push_back(entry(ListKind::Domain, "late.example"));
+    expectAsScan("appended");
+    removeEntry(lists, ListKind::Domain, true, 1);
+    expectAsScan("a first entry removed");
+    removeEntry(lists, ListKind::Domain, true, 0);
+    expectAsScan("a duplicate removed");
+    lists.sortDomainsForSaving(true);
+    lists.sortDomainsForSaving(false);
+    expectAsScan("sorted");
+    black.pop_back();
+    black.pop_back();
+    expectAsScan("taken off the end");
+    lists.clear();
+    black.push_back(entry(ListKind::Domain, "d.example"));
+    expectAsScan("cleared and appended");
+}
+
 TEST_F(FilterListsTest, IpRangesInclusiveUnsignedWhiteFirst)
 {
     EXPECT_EQ(lists.findIpRange(0x7F000001, true), (LookupMatch{LookupResult::NotFound, -1}));

@@ -1,6 +1,7 @@
 // Items of a Maildir folder: Find/FindNext while moving and marking, flags,
 // moves, ReceivedTime, and what the safe mail item reads.
 #include "platform/outlook/maildir_store.h"
+#include "platform/outlook/message_file.h"
 
 #include "analysis/filter_date.h"
 #include "platform/core/ole_date.h"
@@ -243,6 +244,28 @@ TEST_F(MaildirItems, MoveNeverReplacesAMessageOfTheSameName)
     EXPECT_EQ(readWholeFile(root + "/cur/twin:2,"), messageText("inbox copy"));
 }
 
+TEST_F(MaildirItems, ATargetFolderTakenAwayBetweenMovesIsMadeAgain)
+{
+    // The first move finds the folder there; the next ones must not trust
+    // that once the folder (or only its cur/) is gone.
+    putMessage(root, "cur", "one:2,", jan5, messageText("one"));
+    putMessage(root, "cur", "two:2,", jan5 + 1, messageText("two"));
+    putMessage(root, "cur", "three:2,", jan5 + 2, messageText("three"));
+    auto items = inbox->items();
+    auto one = items->getFirst()->asMailItem();
+    auto three = items->getNext()->asMailItem();
+    auto two = items->getNext()->asMailItem();
+    ASSERT_TRUE(one && two && three);
+    ASSERT_TRUE(one->move(archive));
+    std::filesystem::remove_all(root + "/.Archive");
+    ASSERT_TRUE(two->move(archive));
+    std::filesystem::remove_all(root + "/.Archive/cur");
+    ASSERT_TRUE(three->move(archive));
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/three:2,"}));
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/.Archive/tmp"));
+    EXPECT_TRUE(messageFiles(root).empty());
+}
+
 TEST_F(MaildirItems, MoveIntoFoldersThatHoldNoMailFails)
 {
     putMessage(root, "cur", "x:2,", jan5, messageText("x"));
@@ -376,6 +399,24 @@ TEST_F(MaildirItems, BodiesAreCachedUntilCleanup)
     EXPECT_EQ(mail->attachments()->count(), 0u);
     EXPECT_EQ(mail->attachments()->item(1), nullptr);
     EXPECT_FALSE(mail->setHtmlBody("<p>stored mail is never rewritten</p>"));
+}
+
+TEST_F(MaildirItems, TheTextOfAnHtmlOnlyMessageIsTheSameWhenAskedAfterItsHtml)
+{
+    const std::string html = "From: a@b.example\r\nSubject: s\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+                             "<html><body><p>Caf&eacute; <b>open</b></p><p>till&nbsp;late</p></body></html>\r\n";
+    const std::string path = putMessage(root, "new", "h", jan5, html);
+    const std::optional<MessageContent> whole = readMessageContent(path);
+    ASSERT_TRUE(whole);
+    ASSERT_FALSE(whole->textBody.empty());
+    auto mail = only(inbox);
+    EXPECT_EQ(mail->subject(), "s"); // the header read first, as a pass does
+    EXPECT_EQ(mail->htmlBody(), whole->htmlBody);
+    EXPECT_EQ(mail->body(), whole->textBody);
+    EXPECT_EQ(mail->body(), whole->textBody);
+    app->createMapiUtils()->cleanup();
+    EXPECT_EQ(mail->body(), whole->textBody);
+    EXPECT_EQ(mail->htmlBody(), whole->htmlBody);
 }
 
 TEST_F(MaildirItems, NewItemIsComposedAsAnRfc5322Message)
