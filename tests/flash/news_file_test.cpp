@@ -65,6 +65,14 @@ TEST(NewsFileTest, TheReaderTakesRegularFilesUpToTheLimitAndNothingElse)
     EXPECT_FALSE(readNewsFile(folder / "missing"));
 }
 
+TEST(NewsFileTest, TheShippedNewsCarryADate)
+{
+    const std::optional<NewsFile> news = readNewsFile(KVN_SHIPPED_NEWS);
+    ASSERT_TRUE(news);
+    EXPECT_TRUE(isNewerThan(news->date, "2000.01.02")) << news->date;
+    EXPECT_NE(news->html.find("fscommand:hide_news"), std::string::npos);
+}
+
 TEST(NewsFileTest, AnUnreadableFileIsNoNews)
 {
     TempFolder folder;
