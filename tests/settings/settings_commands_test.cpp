@@ -129,6 +129,21 @@ TEST_F(SettingsCommands, AStringWithANulOrControlCharactersIsShownEscaped)
         << hive();
 }
 
+TEST_F(SettingsCommands, InstallRegistersTheNewsPlayerForTheCheckProgram)
+{
+    testing::TempFolder install;
+    ASSERT_EQ(run({"install"}, GlobalOptions{install / "korvane", "Default"}), exitSuccess) << err_.str();
+    const std::optional<registry::Value> curVer
+        = registry_->queryValue(registry::Hive::ClassesRoot, "ShockwaveFlash.ShockwaveFlash\\CurVer", "", 255);
+    ASSERT_TRUE(curVer);
+    EXPECT_EQ(curVer->bytes, "ShockwaveFlash.ShockwaveFlash.6");
+    EXPECT_TRUE(registry_->keyExists(registry::Hive::ClassesRoot, "ShockwaveFlash.ShockwaveFlash.6"));
+    // Installing again changes nothing.
+    const std::string before = readWholeFile(folder_ / "HKEY_CLASSES_ROOT.reg");
+    ASSERT_EQ(run({"install"}, GlobalOptions{install / "korvane", "Default"}), exitSuccess);
+    EXPECT_EQ(readWholeFile(folder_ / "HKEY_CLASSES_ROOT.reg"), before);
+}
+
 // A registry folder whose HKEY_LOCAL_MACHINE hive records an installation
 // folder, and an empty data home that would hold the default one.
 class UnreadableHive : public SettingsCommands {

@@ -1,8 +1,11 @@
 // kvnctl install: the installer's part in the registry. It writes
 // "Install_Dir" of the product key and makes that folder, which the filter
-// itself only ever reads.
+// itself only ever reads, and registers the news player the installation
+// supplies.
+#include "lists/registry_root.h"
 #include "lists/settings.h"
 #include "lists/settings_table.h"
+#include "platform/flash/news_player_registration.h"
 #include "platform/registry/registry.h"
 #include "tools/kvnctl/command.h"
 
@@ -32,9 +35,12 @@ int runInstallCommand(CommandContext& context)
         return context.fail("cannot create " + folder + ": " + error.message());
     if (!writeString("", setting::InstallDir, folder))
         return context.fail("cannot write Install_Dir in " + registry::defaultRegistryFolder());
+    if (!registerNewsPlayer(rootRegistry()))
+        return context.fail("cannot register the news player in " + registry::defaultRegistryFolder());
     printer->beginMap();
     printer->field("installDir", folder);
     printer->field("registry", registry::defaultRegistryFolder());
+    printer->field("newsPlayer", versionedNewsPlayerProgId());
     printer->endMap();
     printer->finish();
     return exitSuccess;
