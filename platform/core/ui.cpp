@@ -64,6 +64,8 @@ MessageAnswer ConsoleUi::showMessage(const MessageRequest& request)
 
 std::optional<std::string> ConsoleUi::chooseFileToOpen(const FileOpenRequest&) { return std::nullopt; }
 
+std::optional<double> ConsoleUi::chooseDateTime(const std::string&, const std::string&, double) { return std::nullopt; }
+
 void ConsoleUi::showProgress(const std::string& caption, int position)
 {
     reportToStandardError(caption + ": " + std::to_string(position) + "%");

@@ -63,6 +63,9 @@ public:
     virtual bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) = 0;
     // Shows the balloon and returns at once, without waiting for it to close.
     virtual void showBalloon(const BalloonRequest& request) = 0;
+    // Asks for a date and time, proposing `initial` (an OLE date); the OLE
+    // date chosen, or none when the box was cancelled or cannot be shown.
+    virtual std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) = 0;
 };
 
 // For command-line use: writes caption and text (and a balloon's title and
@@ -75,6 +78,8 @@ public:
     void showProgress(const std::string& caption, int position) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
     void showBalloon(const BalloonRequest& request) override;
+    // Chooses none: there is nobody to ask.
+    std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override;
 };
 
 } // namespace kvn

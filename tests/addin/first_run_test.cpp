@@ -58,6 +58,11 @@ public:
         lockFreeAtCalls.push_back(isFree(lock_));
         real_.showBalloon(request);
     }
+    std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override
+    {
+        lockFreeAtCalls.push_back(isFree(lock_));
+        return real_.chooseDateTime(caption, text, initial);
+    }
 
 private:
     Ui& real_;

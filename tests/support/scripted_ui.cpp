@@ -63,6 +63,11 @@ void ScriptedUi::showBalloon(const BalloonRequest& request)
     balloons_.push_back(request);
 }
 
+std::optional<double> ScriptedUi::chooseDateTime(const std::string&, const std::string&, double)
+{
+    return std::nullopt;
+}
+
 std::vector<BalloonRequest> ScriptedUi::balloons() const
 {
     std::lock_guard<std::mutex> hold(balloonsLock_);

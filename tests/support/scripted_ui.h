@@ -32,6 +32,8 @@ public:
     // Balloons are recorded, never expected; safe from any thread.
     void showBalloon(const BalloonRequest& request) override;
     std::vector<BalloonRequest> balloons() const;
+    // Cancelled: no test here scripts a date.
+    std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override;
 
     const std::vector<MessageRequest>& shown() const { return shown_; }
     const std::vector<std::string>& opened() const { return opened_; }
