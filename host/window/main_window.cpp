@@ -97,6 +97,8 @@ void MainWindow::buildPanes()
     outer_->setObjectName("outerSplitter");
     outer_->addWidget(left_);
     outer_->addWidget(right_);
+    left_->setSizes({220, 480});
+    right_->setSizes({300, 400});
     outer_->setStretchFactor(1, 1);
     outer_->setSizes({260, 840});
     setCentralWidget(outer_);

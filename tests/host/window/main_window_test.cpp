@@ -148,7 +148,8 @@ TEST_F(MainWindowTest, SelectedRowsAreTheExplorersSelectionInListOrder)
     // Sorting keeps the same e-mails selected.
     window->messages()->sort(MessageListModel::SubjectColumn, Qt::AscendingOrder);
     EXPECT_EQ(window->messageList()->selectionModel()->selectedRows().size(), 2);
-    EXPECT_EQ(window->messages()->mailAt(window->messageList()->selectionModel()->selectedRows().front().row())->subject() == "Bravo", false);
+    for (const QModelIndex& row : window->messageList()->selectionModel()->selectedRows())
+        EXPECT_NE(window->messages()->mailAt(row.row())->subject(), "Bravo");
 }
 
 TEST_F(MainWindowTest, ExplorerAndWindowMoveTogetherAndAClickSwitchesOnce)
@@ -231,7 +232,7 @@ TEST_F(MainWindowTest, SizeSplittersAndLastFolderComeBackAtTheNextStart)
     EXPECT_EQ(again->size(), QSize(900, 640));
     EXPECT_EQ(application->explorer()->currentFolder()->name(), "Lists");
     EXPECT_EQ(again->messages()->folder()->name(), "Lists");
-    EXPECT_EQ(folderSwitches, 0) << "subscribed after the start";
+    EXPECT_EQ(folderSwitches, 1) << "the add-ins see the folder shown again switched to";
 }
 
 TEST_F(MainWindowTest, HostileSettingsAndMailDoNotStopTheWindow)
