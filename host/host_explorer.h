@@ -43,7 +43,6 @@ private:
             viewChanged_();
     }
 
-
     outlook::ExplorerPtr base_;
     outlook::CommandBarsPtr bars_;
     outlook::FolderPtr current_;

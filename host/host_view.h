@@ -27,8 +27,7 @@ public:
     // or `takePosted` answers false (a termination signal came).
     // `wakeupDescriptor` turns readable whenever something was posted; then
     // `takePosted` handles what was and must be called. Main thread only.
-    virtual void run(const HostViewContext& context, int wakeupDescriptor, const std::function<bool()>& takePosted)
-        = 0;
+    virtual void run(const HostViewContext& context, int wakeupDescriptor, const std::function<bool()>& takePosted) = 0;
 };
 
 } // namespace kvn::host

@@ -81,8 +81,7 @@ bool QtUi::openWithShell(const std::string& fileOrAddress, const std::string& wo
 {
     return onGuiThread([&] {
         const QString base = workingFolder.empty() ? QDir::currentPath() : QString::fromStdString(workingFolder);
-        const QUrl url
-            = QUrl::fromUserInput(QString::fromStdString(fileOrAddress), base, QUrl::AssumeLocalFile);
+        const QUrl url = QUrl::fromUserInput(QString::fromStdString(fileOrAddress), base, QUrl::AssumeLocalFile);
         return url.isValid() && QDesktopServices::openUrl(url);
     });
 }
@@ -93,7 +92,8 @@ void QtUi::showBalloon(const BalloonRequest& request)
     QCoreApplication* application = QCoreApplication::instance();
     if (application == nullptr)
         return;
-    QMetaObject::invokeMethod(application, [request] { qt_boxes::showBalloonWindow(request); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        application, [request] { qt_boxes::showBalloonWindow(request); }, Qt::QueuedConnection);
 }
 
 } // namespace kvn

@@ -21,7 +21,10 @@
 namespace kvn {
 namespace {
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 struct ButtonChoice {
     QMessageBox::StandardButton button;
@@ -126,8 +129,8 @@ QWidget* boxParent() { return QApplication::activeWindow(); }
 
 MessageAnswer runMessageBox(const MessageRequest& request)
 {
-    QMessageBox box(iconOf(request.icon), fromUtf8(request.caption), fromUtf8(request.text), QMessageBox::NoButton,
-        boxParent());
+    QMessageBox box(
+        iconOf(request.icon), fromUtf8(request.caption), fromUtf8(request.text), QMessageBox::NoButton, boxParent());
     const std::vector<ButtonChoice> choices = buttonsOf(request.buttons);
     std::vector<QPushButton*> buttons;
     for (const ButtonChoice& choice : choices)

@@ -11,7 +11,10 @@ constexpr int nameRole = Qt::UserRole + 2;
 // Maildir++ folders nest only a few levels; a deeper tree would be a loop.
 constexpr int deepestLevel = 32;
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 int unreadIn(const outlook::FolderPtr& folder)
 {
@@ -89,7 +92,8 @@ QTreeWidgetItem* FolderTree::rowOf(const std::string& entryId) const
 void FolderTree::refreshCount(const std::string& entryId)
 {
     if (QTreeWidgetItem* row = rowOf(entryId)) {
-        row->setData(0, unreadRole, unreadIn(folders_[static_cast<std::size_t>(row->data(0, folderIndexRole).toInt())]));
+        row->setData(
+            0, unreadRole, unreadIn(folders_[static_cast<std::size_t>(row->data(0, folderIndexRole).toInt())]));
         drawCount(row);
     }
 }
@@ -99,7 +103,8 @@ void FolderTree::refreshAllCounts()
     for (QTreeWidgetItemIterator it(this); *it; ++it) {
         if ((*it)->parent() == nullptr)
             continue;
-        (*it)->setData(0, unreadRole, unreadIn(folders_[static_cast<std::size_t>((*it)->data(0, folderIndexRole).toInt())]));
+        (*it)->setData(
+            0, unreadRole, unreadIn(folders_[static_cast<std::size_t>((*it)->data(0, folderIndexRole).toInt())]));
         drawCount(*it);
     }
 }

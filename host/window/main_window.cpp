@@ -24,7 +24,10 @@ namespace {
 
 QByteArray bytesOf(const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
 
-std::string stringOf(const QByteArray& bytes) { return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())); }
+std::string stringOf(const QByteArray& bytes)
+{
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 } // namespace
 
@@ -124,8 +127,8 @@ void MainWindow::syncFromExplorer()
 {
     const outlook::FolderPtr current = explorer_.currentFolder();
     const outlook::FolderPtr& shown = messages_->folder();
-    const bool moved = (current == nullptr) != (shown == nullptr)
-        || (current && shown && current->entryId() != shown->entryId());
+    const bool moved
+        = (current == nullptr) != (shown == nullptr) || (current && shown && current->entryId() != shown->entryId());
     if (moved) {
         messages_->showFolder(current);
         previewed_.clear();

@@ -7,7 +7,10 @@ namespace {
 
 constexpr int shortcutIndexRole = Qt::UserRole;
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 std::shared_ptr<outlook::OutlookBarGroups> groupsOf(outlook::Explorer& explorer)
 {

@@ -65,7 +65,8 @@ public:
     virtual void showBalloon(const BalloonRequest& request) = 0;
     // Asks for a date and time, proposing `initial` (an OLE date); the OLE
     // date chosen, or none when the box was cancelled or cannot be shown.
-    virtual std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) = 0;
+    virtual std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial)
+        = 0;
 };
 
 // For command-line use: writes caption and text (and a balloon's title and

@@ -59,8 +59,8 @@ protected:
     {
         QItemSelection selection;
         for (const int row : rows)
-            selection.select(window.messages()->index(row, 0),
-                window.messages()->index(row, MessageListModel::ColumnCount - 1));
+            selection.select(
+                window.messages()->index(row, 0), window.messages()->index(row, MessageListModel::ColumnCount - 1));
         window.messageList()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     }
 
@@ -72,7 +72,8 @@ protected:
             folderSwitches += member == outlook::dispidFolderSwitch ? 1 : 0;
             return com::S_OK;
         });
-        ASSERT_EQ(folderSwitch.subscribe(application->explorer()->eventSource(), outlook::explorerEventsIid, sink.get()),
+        ASSERT_EQ(
+            folderSwitch.subscribe(application->explorer()->eventSource(), outlook::explorerEventsIid, sink.get()),
             com::S_OK);
     }
 };
@@ -92,7 +93,8 @@ TEST_F(MainWindowTest, TreeAndListShowWhatIsOnDisk)
     EXPECT_TRUE(isBold(*window, rowWithSubject(*window, "Dinner")));
     EXPECT_TRUE(isBold(*window, rowWithSubject(*window, "Figures")));
     EXPECT_FALSE(isBold(*window, rowWithSubject(*window, "Long ago")));
-    EXPECT_EQ(window->messages()->data(window->messages()->index(rowWithSubject(*window, "Dinner"), 0), Qt::DisplayRole)
+    EXPECT_EQ(window->messages()
+                  ->data(window->messages()->index(rowWithSubject(*window, "Dinner"), 0), Qt::DisplayRole)
                   .toString()
                   .toStdString(),
         "Anna Berg");
@@ -112,8 +114,9 @@ TEST_F(MainWindowTest, ListFollowsMailDeliveredAndMovedAwayByAnotherProgram)
     QSignalSpy reloaded(window.get(), &MainWindow::listReloaded);
 
     // Another program delivers: written into tmp/ and renamed into new/.
-    ASSERT_EQ(std::system(("cd '" + root + "' && printf 'From: b@example.org\\r\\nSubject: Second\\r\\n\\r\\nHi\\r\\n' > tmp/2.second"
-                                             " && mv tmp/2.second new/2.second")
+    ASSERT_EQ(std::system(("cd '" + root
+                  + "' && printf 'From: b@example.org\\r\\nSubject: Second\\r\\n\\r\\nHi\\r\\n' > tmp/2.second"
+                    " && mv tmp/2.second new/2.second")
                               .c_str()),
         0);
     ASSERT_TRUE(processUntil([&] { return window->messages()->rowCount() == 2; }));
@@ -205,7 +208,8 @@ TEST_F(MainWindowTest, PreviewMarksReadAndOpeningRaisesNewInspector)
         ++inspectorsOpened;
         return com::S_OK;
     });
-    ASSERT_EQ(newInspector.subscribe(application->inspectors()->eventSource(), outlook::inspectorsEventsIid, sink.get()),
+    ASSERT_EQ(
+        newInspector.subscribe(application->inspectors()->eventSource(), outlook::inspectorsEventsIid, sink.get()),
         com::S_OK);
     const int other = rowWithSubject(*window, "Other");
     emit window->messageList()->activated(window->messages()->index(other, 0));
@@ -224,7 +228,8 @@ TEST_F(MainWindowTest, SizeSplittersAndLastFolderComeBackAtTheNextStart)
         ASSERT_TRUE(application->explorer()->setCurrentFolder(folderNamed("Lists")));
         ASSERT_TRUE(window->saveSettings());
     }
-    EXPECT_EQ(loadWindowSettings(*registry, "Test").lastFolder, (std::vector<std::string>{"Personal Folders", "Lists"}));
+    EXPECT_EQ(
+        loadWindowSettings(*registry, "Test").lastFolder, (std::vector<std::string>{"Personal Folders", "Lists"}));
     registry = registry::openFileRegistry(temp / "registry");
     openApplication();
     countFolderSwitches();

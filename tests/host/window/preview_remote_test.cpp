@@ -22,16 +22,16 @@ TEST_F(WindowFixture, PreviewLoadsNothingRemoteOrLocal)
     const std::string base = "http://127.0.0.1:" + std::to_string(server.serverPort());
     kvn::testing::writeWholeFile(temp / "local.css", "p { color: red }");
     const std::string html = "<html><head><link rel=\"stylesheet\" href=\"" + base + "/style.css\">"
-        + "<link rel=\"stylesheet\" href=\"file://" + temp.path() + "/local.css\">"
-        + "<script src=\"" + base + "/script.js\"></script><script>document.write('ran')</script></head>"
-        + "<body style=\"background: url(" + base + "/back.png)\"><p>Offer inside</p><img src=\"" + base
-        + "/track.png\"><img src=\"" + base + "/pixel.gif\" width=1 height=1></body></html>";
+        + "<link rel=\"stylesheet\" href=\"file://" + temp.path() + "/local.css\">" + "<script src=\"" + base
+        + "/script.js\"></script><script>document.write('ran')</script></head>" + "<body style=\"background: url("
+        + base + "/back.png)\"><p>Offer inside</p><img src=\"" + base + "/track.png\"><img src=\"" + base
+        + "/pixel.gif\" width=1 height=1></body></html>";
     deliver("", "1.remote", "Offers <offers@cheap.example>", "Remote things", false, html, "text/html");
 
     MainWindow window(*application.get(), *registry, stores, "Test");
     window.show();
-    window.messageList()->selectionModel()->select(window.messages()->index(0, 0),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    window.messageList()->selectionModel()->select(
+        window.messages()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ASSERT_THAT(window.preview()->body()->toPlainText().toStdString(), ::testing::HasSubstr("Offer inside"));
     // Drawing the document is when images are asked for.
     window.preview()->body()->grab();

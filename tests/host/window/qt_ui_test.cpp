@@ -75,7 +75,8 @@ TEST_F(QtUiTest, OnTheGuiThreadTheBoxRunsDirectlyWithItsButtons)
     clickWhenShown(QMessageBox::Retry);
     EXPECT_EQ(ui.showMessage({"Again?", "KVN", MessageIcon::Error, MessageButtons::RetryCancel}), MessageAnswer::Retry);
     clickWhenShown(QMessageBox::Cancel);
-    EXPECT_EQ(ui.showMessage({"Go on?", "KVN", MessageIcon::Question, MessageButtons::OkCancel}), MessageAnswer::Cancel);
+    EXPECT_EQ(
+        ui.showMessage({"Go on?", "KVN", MessageIcon::Question, MessageButtons::OkCancel}), MessageAnswer::Cancel);
     clickWhenShown(QMessageBox::Ok);
     EXPECT_EQ(ui.showMessage({"Done.", "KVN"}), MessageAnswer::Ok);
 }
@@ -113,7 +114,10 @@ TEST_F(QtUiTest, TheDateBoxGivesTheChosenOleDateOrNoneWhenCancelled)
 TEST_F(QtUiTest, BalloonsCloseThemselvesAndTheFactoryPicksTheWindowsUi)
 {
     ui.showBalloon({"KVN", "2 e-mails quarantined", MessageIcon::Information, 50});
-    ASSERT_TRUE(processUntil([] { return !QApplication::topLevelWidgets().isEmpty() && QApplication::topLevelWidgets().front()->objectName() == "balloon"; }));
+    ASSERT_TRUE(processUntil([] {
+        return !QApplication::topLevelWidgets().isEmpty()
+            && QApplication::topLevelWidgets().front()->objectName() == "balloon";
+    }));
     EXPECT_TRUE(processUntil([] {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (widget->objectName() == "balloon")

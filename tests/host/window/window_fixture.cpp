@@ -48,9 +48,9 @@ std::string WindowFixture::deliver(const std::string& folder, const std::string&
     const std::string base = root + "/" + folder;
     const std::string tmp = base + "/tmp/" + unique;
     kvn::testing::writeWholeFile(tmp,
-        "From: " + from + "\r\nTo: me@home.example\r\nSubject: " + subject
-            + "\r\nMessage-ID: <" + unique + "@test.example>\r\nMIME-Version: 1.0\r\nContent-Type: " + contentType
-            + "; charset=utf-8\r\n\r\n" + body + "\r\n");
+        "From: " + from + "\r\nTo: me@home.example\r\nSubject: " + subject + "\r\nMessage-ID: <" + unique
+            + "@test.example>\r\nMIME-Version: 1.0\r\nContent-Type: " + contentType + "; charset=utf-8\r\n\r\n" + body
+            + "\r\n");
     const std::string target = read ? base + "/cur/" + unique + ":2,S" : base + "/new/" + unique;
     std::filesystem::rename(tmp, target);
     return target;

@@ -23,8 +23,8 @@ class WindowScreenshot : public WindowFixture {
 protected:
     void deliverDemoMail()
     {
-        for (const char* folder : {".KVN Quarantined/cur", ".KVN Quarantined/new", ".KVN Quarantined/tmp",
-                 ".Sent/cur", ".Sent/new", ".Sent/tmp", ".Trash/cur", ".Trash/new", ".Trash/tmp"})
+        for (const char* folder : {".KVN Quarantined/cur", ".KVN Quarantined/new", ".KVN Quarantined/tmp", ".Sent/cur",
+                 ".Sent/new", ".Sent/tmp", ".Trash/cur", ".Trash/new", ".Trash/tmp"})
             std::filesystem::create_directories(root + "/" + folder);
         deliver("", "101.anna", "Anna Berg <anna.berg@friends.example>", "Re: Dinner on Friday?", false,
             "<p>Friday suits me. Shall we say <b>seven</b> at the usual place?</p><p>Anna</p>", "text/html");
