@@ -9,9 +9,10 @@
 #include "platform/outlook/outlook_explorer.h"
 #include "platform/outlook/outlook_inspectors.h"
 #include "platform/outlook/outlook_redemption.h"
+#include "ui/ui_factory.h"
 
 namespace kvn {
-Addin::Addin() : ui_(std::make_unique<ConsoleUi>()) { }
+Addin::Addin() : ui_(makeUi()) { }
 
 Addin::Addin(std::unique_ptr<Ui> ui) : ui_(std::move(ui)) { }
 

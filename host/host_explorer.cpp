@@ -56,6 +56,7 @@ bool HostExplorer::setCurrentFolder(const outlook::FolderPtr& folder)
         return true;
     current_ = folder;
     selected_.clear();
+    viewChanged();
     const com::ComPtr<com::EventPoints> events = events_;
     events->fire(outlook::explorerEventsIid, outlook::dispidFolderSwitch);
     return true;
@@ -68,6 +69,7 @@ bool HostExplorer::showPane(int pane, bool visible)
     if (!isKnownPane(pane))
         return false;
     paneVisible_[pane] = visible;
+    viewChanged();
     return true;
 }
 

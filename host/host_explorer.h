@@ -7,6 +7,7 @@
 #include "platform/com/connection_point.h"
 #include "platform/outlook/outlook.h"
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -30,13 +31,25 @@ public:
     // What a click in the list does: the selected items, in list order.
     void select(std::vector<outlook::ItemPtr> items) { selected_ = std::move(items); }
 
+    // Called after CurrentFolder changed to another folder (before
+    // FolderSwitch is raised) and after a pane was shown or hidden, so that
+    // a window draws the state again; empty: nothing is called.
+    void onViewChanged(std::function<void()> changed) { viewChanged_ = std::move(changed); }
+
 private:
+    void viewChanged()
+    {
+        if (viewChanged_)
+            viewChanged_();
+    }
+
     outlook::ExplorerPtr base_;
     outlook::CommandBarsPtr bars_;
     outlook::FolderPtr current_;
     std::vector<outlook::ItemPtr> selected_;
     std::map<int, bool> paneVisible_;
     com::ComPtr<com::EventPoints> events_;
+    std::function<void()> viewChanged_;
 };
 
 // The inspectors: none opens without a window, but the collection and its

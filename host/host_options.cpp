@@ -4,7 +4,7 @@
 
 namespace kvn::host {
 
-const char* const hostUsage = "Usage: korvane [--profile NAME] --headless [--once]\n"
+const char* const hostUsage = "Usage: korvane [--profile NAME] [--headless [--once]]\n"
                               "  --profile NAME  the mail profile (default \"Default\")\n"
                               "  --headless      run without a window: messages go to the console\n"
                               "  --once          connect the add-ins, let their start-up finish, raise one\n"
@@ -33,8 +33,8 @@ ParsedOptions parseHostOptions(const std::vector<std::string>& words)
     }
     if (const Status name = checkProfileName(options.profile); !name.ok())
         return {std::nullopt, "korvane: " + name.error() + "\n", exitUsage};
-    if (!options.headless)
-        return {std::nullopt, "korvane: this build has no window yet; run it with --headless\n", exitUsage};
+    if (options.once && !options.headless)
+        return {std::nullopt, "korvane: --once runs without a window; give --headless with it\n", exitUsage};
     return {options, {}, exitSuccess};
 }
 

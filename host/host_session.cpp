@@ -2,6 +2,7 @@
 
 #include "host/addin_connections.h"
 #include "host/host_application.h"
+#include "host/host_view.h"
 #include "host/sent_items.h"
 #include "host/store_check.h"
 #include "host/wakeups.h"
@@ -24,8 +25,12 @@ std::string sentFolderPath(const outlook::StoreConfig& store) { return store.roo
 
 class Session {
 public:
-    Session(const HostOptions& options, Ui& ui)
-        : options_(options), ui_(ui), registry_(registry::processRegistry()), connections_(registry_, ui)
+    Session(const HostOptions& options, Ui& ui, HostView* view)
+        : options_(options),
+          ui_(ui),
+          view_(options.headless || options.once ? nullptr : view),
+          registry_(registry::processRegistry()),
+          connections_(registry_, ui)
     {
     }
 
@@ -42,6 +47,9 @@ public:
             return exitFailure;
         if (options_.once)
             runOnce();
+        else if (view_)
+            view_->run({*application_.get(), registry_, stores_, options_.profile}, wakeups_.readDescriptor(),
+                [this] { return handle(wakeups_.wait(0)); });
         else
             runUntilSignalled();
         stopWatching();
@@ -148,6 +156,7 @@ private:
 
     const HostOptions& options_;
     Ui& ui_;
+    HostView* view_;
     registry::Registry& registry_;
     std::vector<outlook::StoreConfig> stores_;
     com::ComPtr<HostApplication> application_;
@@ -160,9 +169,9 @@ private:
 
 } // namespace
 
-int runHost(const HostOptions& options, Ui& ui)
+int runHost(const HostOptions& options, Ui& ui, HostView* view)
 {
-    Session session(options, ui);
+    Session session(options, ui, view);
     return session.run();
 }
 

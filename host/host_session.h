@@ -6,6 +6,10 @@
 
 #include "platform/core/ui.h"
 
+namespace kvn::host {
+class HostView;
+}
+
 #include <string>
 
 namespace kvn::host {
@@ -26,7 +30,10 @@ constexpr int exitFailure = 1; // an add-in failed to load or to connect (--once
 constexpr int exitUsage = 2;
 
 // Runs until a termination signal (or, with once, until the work is done).
-// Messages go to `ui`. Main thread only, once per process.
-int runHost(const HostOptions& options, Ui& ui);
+// Messages go to `ui`. With a `view` (and neither headless nor once) the
+// view runs the main thread once the add-ins are connected, until its
+// window closes or a termination signal comes. Main thread only, once per
+// process.
+int runHost(const HostOptions& options, Ui& ui, HostView* view = nullptr);
 
 } // namespace kvn::host

@@ -1,8 +1,30 @@
 // korvane: the host program. Loads the add-ins registered for it and runs them
-// over the profile's mail stores.
+// over the profile's mail stores, in its window or (--headless) without one.
 #include "host/host_options.h"
+#include "host/window/qt_host_view.h"
+#include "ui/qt_ui.h"
+
+#include <QApplication>
 
 #include <iostream>
+
+namespace {
+
+int runWithWindow(int argc, char** argv, const kvn::host::HostOptions& options)
+{
+    if (!kvn::host::displayAvailable()) {
+        std::cerr << "korvane: there is no display to show the window on; without a window, run "
+                     "\"korvane --headless\"\n";
+        return kvn::host::exitUsage;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Korvane");
+    kvn::QtUi ui;
+    kvn::host::QtHostView view;
+    return kvn::host::runHost(options, ui, &view);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -12,6 +34,8 @@ int main(int argc, char** argv)
         (parsed.status == kvn::host::exitSuccess ? std::cout : std::cerr) << parsed.message;
         return parsed.status;
     }
+    if (!parsed.options->headless)
+        return runWithWindow(argc, argv, *parsed.options);
     kvn::ConsoleUi ui;
     return kvn::host::runHost(*parsed.options, ui);
 }

@@ -27,6 +27,10 @@ public:
     // process may catch them); the handlers are put back when it is destroyed.
     void catchTerminationSignals();
 
+    // The descriptor that turns readable when something was posted, for an
+    // event loop of its own (which then calls wait(0)); owned by this object.
+    int readDescriptor() const { return readEnd_; }
+
     static constexpr char terminateByte = 'T';
 
 private:

@@ -64,6 +64,8 @@ MessageAnswer ConsoleUi::showMessage(const MessageRequest& request)
 
 std::optional<std::string> ConsoleUi::chooseFileToOpen(const FileOpenRequest&) { return std::nullopt; }
 
+std::optional<double> ConsoleUi::chooseDateTime(const std::string&, const std::string&, double) { return std::nullopt; }
+
 void ConsoleUi::showProgress(const std::string& caption, int position)
 {
     reportToStandardError(caption + ": " + std::to_string(position) + "%");
@@ -73,8 +75,6 @@ void ConsoleUi::showBalloon(const BalloonRequest& request)
 {
     reportToStandardError(std::string(iconWord(request.icon)) + request.title + ": " + request.text);
 }
-
-std::optional<double> ConsoleUi::chooseDateTime(const std::string&, const std::string&, double) { return std::nullopt; }
 
 bool ConsoleUi::openWithShell(const std::string& fileOrAddress, const std::string& workingFolder)
 {

@@ -80,6 +80,7 @@ public:
     void showProgress(const std::string& caption, int position) override;
     bool openWithShell(const std::string& fileOrAddress, const std::string& workingFolder) override;
     void showBalloon(const BalloonRequest& request) override;
+    // Chooses none: there is nobody to ask.
     std::optional<double> chooseDateTime(const std::string& caption, const std::string& text, double initial) override;
 };
 
