@@ -9,12 +9,13 @@
 #include "platform/outlook/outlook_explorer.h"
 #include "platform/outlook/outlook_inspectors.h"
 #include "platform/outlook/outlook_redemption.h"
+#include "ui/qt_addin_windows.h"
 #include "ui/ui_factory.h"
 
 namespace kvn {
-Addin::Addin() : ui_(makeUi()) { }
+Addin::Addin() : ui_(makeUi()), windows_(makeAddinWindows(*ui_)) { }
 
-Addin::Addin(std::unique_ptr<Ui> ui) : ui_(std::move(ui)) { }
+Addin::Addin(std::unique_ptr<Ui> ui) : ui_(std::move(ui)), windows_(makeAddinWindows(*ui_)) { }
 
 Addin::~Addin()
 {
@@ -46,8 +47,8 @@ com::HRESULT Addin::OnConnection(com::IDispatch* application, com::ext_ConnectMo
     if (!model_)
         return fail("Error 001", com::S_FALSE);
 
-    EngineServices services{
-        model_, realFileSystem(), systemClock(), *ui_, odbc::realOdbc(), {}, nullptr, nullptr, nullptr};
+    EngineServices services{model_, realFileSystem(), systemClock(), *ui_, odbc::realOdbc(), {}, nullptr,
+        windows_->makeBanner(), windows_->newsWindowFactory()};
     engine_ = std::make_unique<CMain>(std::move(services));
     if (!engine_->constructedOK())
         return fail("Error 0011", com::S_FALSE);
@@ -66,7 +67,7 @@ com::HRESULT Addin::OnConnection(com::IDispatch* application, com::ext_ConnectMo
     if (const std::string failed = buildKvnBar(*bars, checkFromTime, bar_); !failed.empty())
         return fail(failed.c_str(), -1);
 
-    commands_ = std::make_unique<KvnCommands>(engine_.get(), model_, *ui_, systemClock(), bar_.recheck);
+    commands_ = std::make_unique<KvnCommands>(engine_.get(), model_, *ui_, *windows_, systemClock(), bar_.recheck);
     subscribe();
     return com::S_OK;
 }

@@ -69,6 +69,7 @@ private:
     void release();
 
     std::unique_ptr<Ui> ui_;
+    std::unique_ptr<AddinWindows> windows_;
     com::ComPtr<outlook::IOutlookApplication> application_;
     outlook::ApplicationPtr model_;
     std::unique_ptr<CMain> engine_;

@@ -4,11 +4,12 @@
 
 namespace kvn {
 
-KvnCommands::KvnCommands(CMain* engine, outlook::ApplicationPtr application, Ui& ui, const Clock& clock,
-    std::shared_ptr<outlook::CommandBarButton> recheckButton)
+KvnCommands::KvnCommands(CMain* engine, outlook::ApplicationPtr application, Ui& ui, AddinWindows& windows,
+    const Clock& clock, std::shared_ptr<outlook::CommandBarButton> recheckButton)
     : engine_(engine),
       application_(std::move(application)),
       ui_(ui),
+      windows_(windows),
       clock_(clock),
       recheckButton_(std::move(recheckButton))
 {
@@ -99,8 +100,7 @@ void KvnCommands::recheck()
         std::lock_guard<std::mutex> hold(engine_->state().lock);
         checkFromTime = engine_->state().CheckFromTime;
     }
-    const std::optional<double> chosen
-        = ui_.chooseDateTime("Re-check unread e-mails", "Re-check all unread e-mails received after:", checkFromTime);
+    const std::optional<double> chosen = windows_.askRecheckDate(checkFromTime);
     if (!chosen)
         return;
     if (recheckButton_)
@@ -129,7 +129,11 @@ void KvnCommands::showHelp()
         show("The help file " + helpFile + " cannot be opened.", "KVN", MessageIcon::Error);
 }
 
-void KvnCommands::showAbout() { comesLater("About"); }
+void KvnCommands::showAbout()
+{
+    if (!windows_.showAbout())
+        comesLater("About");
+}
 
 std::vector<std::pair<std::shared_ptr<outlook::CommandBarButton>, std::function<void()>>> barCommands(
     const KvnBar& bar, KvnCommands& commands)

@@ -6,15 +6,18 @@
 //   lists (which would replace the change), they say that KVN is busy;
 // - Re-check E-Mails, Show lists and Options first pass the busy guard: while
 //   the engine is busy they only say so;
-// - Re-check asks for the date to check from (proposing CheckFromTime), puts
-//   it into the re-check button's tooltip and starts the search again;
+// - Re-check asks for the date to check from in the re-check dialog
+//   (proposing CheckFromTime), puts it into the re-check button's tooltip
+//   and starts the search again;
 // - Help opens the help file in Install_Dir with the desktop;
-// - Show lists, Show statistics, Options and About say that their window
-//   comes in a later version.
+// - About shows the About box;
+// - Show lists, Show statistics and Options say that their window comes in
+//   a later version (so does About where there is no screen).
 //
 // Threads: the host's main thread (the click handlers run there).
 #pragma once
 
+#include "addin/addin_windows.h"
 #include "addin/cmain.h"
 #include "addin/kvn_bar.h"
 #include "platform/core/clock.h"
@@ -43,7 +46,7 @@ public:
     // `engine` may be null (the commands that need it then do nothing, or
     // say so); `recheckButton` may be null (no tooltip to keep). Everything
     // borrowed outlives the commands.
-    KvnCommands(CMain* engine, outlook::ApplicationPtr application, Ui& ui, const Clock& clock,
+    KvnCommands(CMain* engine, outlook::ApplicationPtr application, Ui& ui, AddinWindows& windows, const Clock& clock,
         std::shared_ptr<outlook::CommandBarButton> recheckButton);
 
     void goToQuarantineFolder();
@@ -74,6 +77,7 @@ private:
     CMain* engine_;
     outlook::ApplicationPtr application_;
     Ui& ui_;
+    AddinWindows& windows_;
     const Clock& clock_;
     std::shared_ptr<outlook::CommandBarButton> recheckButton_;
 };

@@ -48,8 +48,8 @@ public:
         if (options_.once)
             runOnce();
         else if (view_)
-            view_->run({*application_.get(), registry_, stores_, options_.profile}, wakeups_.readDescriptor(),
-                [this] { return handle(wakeups_.wait(0)); });
+            view_->run({*application_.get(), registry_, stores_, options_.profile, ui_, sent_.get()},
+                wakeups_.readDescriptor(), [this] { return handle(wakeups_.wait(0)); });
         else
             runUntilSignalled();
         stopWatching();

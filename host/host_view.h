@@ -4,6 +4,8 @@
 #pragma once
 
 #include "host/host_application.h"
+#include "host/sent_items.h"
+#include "platform/core/ui.h"
 #include "platform/outlook/maildir_store.h"
 #include "platform/registry/registry.h"
 
@@ -18,6 +20,9 @@ struct HostViewContext {
     registry::Registry& registry;
     const std::vector<outlook::StoreConfig>& stores;
     std::string profile;
+    // The host's messages; what it files in Sent itself (not raised again as ItemSend).
+    Ui& ui;
+    SentItems* sent;
 };
 
 class HostView {

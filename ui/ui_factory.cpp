@@ -5,10 +5,11 @@
 #include <QApplication>
 
 namespace kvn {
+bool processHasWindows() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
 
 std::unique_ptr<Ui> makeUi()
 {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+    if (processHasWindows())
         return std::make_unique<QtUi>();
     return std::make_unique<ConsoleUi>();
 }

@@ -10,4 +10,7 @@ namespace kvn {
 
 std::unique_ptr<Ui> makeUi();
 
+// Whether the process has a QApplication to show windows with.
+bool processHasWindows();
+
 } // namespace kvn

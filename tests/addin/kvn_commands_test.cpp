@@ -47,7 +47,8 @@ protected:
         if (engine)
             checkingUi = std::make_unique<LockCheckingUi>(ui, engine->state().lock);
         Ui& asking = checkingUi ? static_cast<Ui&>(*checkingUi) : ui;
-        commands = std::make_unique<KvnCommands>(engine, host->objectModel(), asking, clock, kvnBar.recheck);
+        windows = std::make_unique<ConsoleAddinWindows>(asking);
+        commands = std::make_unique<KvnCommands>(engine, host->objectModel(), asking, *windows, clock, kvnBar.recheck);
         return *commands;
     }
 
@@ -83,6 +84,7 @@ protected:
     outlook::FolderPtr work;
     std::unique_ptr<LockCheckingUi> checkingUi;
     KvnBar kvnBar;
+    std::unique_ptr<ConsoleAddinWindows> windows;
     std::unique_ptr<KvnCommands> commands;
 };
 
