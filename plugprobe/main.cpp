@@ -2,10 +2,24 @@
 // news player is registered in a recent enough version; otherwise offers to
 // open its download page.
 #include "plugprobe/flash_check.h"
-#include "plugprobe/message_box_ui.h"
 #include "plugprobe/probe_settings.h"
+#include "ui/qt_ui.h"
 
 #include <QApplication>
+
+#include <cstdlib>
+
+namespace {
+
+bool isSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+bool hasDisplay() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM"); }
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -14,8 +28,16 @@ int main(int argc, char** argv)
     // in a session without a display.
     if (kvn::plugprobe::IsFlashInstalled(registry))
         return 0;
+    const kvn::plugprobe::ProbeSettings texts{kvn::plugprobe::downloadAddress, kvn::plugprobe::title};
+    // Without a display the question goes to the terminal, answered with its
+    // default, instead of the toolkit ending the program.
+    if (!hasDisplay()) {
+        kvn::ConsoleUi ui;
+        kvn::plugprobe::subMain(registry, ui, texts);
+        return 0;
+    }
     QApplication application(argc, argv);
-    const std::unique_ptr<kvn::Ui> ui = kvn::plugprobe::makeMessageBoxUi();
-    kvn::plugprobe::subMain(registry, *ui, {kvn::plugprobe::downloadAddress, kvn::plugprobe::title});
+    kvn::QtUi ui;
+    kvn::plugprobe::subMain(registry, ui, texts);
     return 0;
 }
