@@ -1,6 +1,9 @@
 // The main window on a demo mailbox, drawn on a real display (run under
 // xvfb-run) and saved as a picture in the build folder, so that a person can
-// look at what the window shows; checked not to be blank.
+// look at what the window shows; checked not to be blank, with the add-in's
+// bar "KVN" drawn among its toolbars.
+#include "addin/kvn_bar.h"
+#include "host/window/command_bar_toolbars.h"
 #include "host/window/main_window.h"
 #include "host/window/message_list_model.h"
 #include "host/window/outlook_bar_view.h"
@@ -10,6 +13,8 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPixmap>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <cstdlib>
@@ -57,7 +62,11 @@ TEST_F(WindowScreenshot, TheMainWindowOnTheDemoMailboxIsDrawn)
                                ->shortcuts();
     ASSERT_TRUE(shortcuts->add(folderNamed("KVN Quarantined"), "KVN Quarantined", 99));
 
+    KvnBar bar;
+    ASSERT_EQ(buildKvnBar(*application->explorer()->commandBars(), 0, bar), "");
+
     MainWindow window(*application.get(), *registry, stores, "Default");
+    CommandBarToolbars toolbars(window, application->explorer()->commandBars());
     window.resize(1200, 720);
     window.show();
     ASSERT_TRUE(processUntil([&] { return window.isVisible() && window.messages()->rowCount() == 3; }));
@@ -66,6 +75,17 @@ TEST_F(WindowScreenshot, TheMainWindowOnTheDemoMailboxIsDrawn)
     window.messageList()->setFocus();
     EXPECT_TRUE(window.outlookBar()->shortcutNames().contains("KVN Quarantined"));
     processUntil([] { return false; }, 300);
+
+    // The bar's buttons are in the window, with their captions.
+    QToolBar* kvn = toolbars.toolbar(kvnBarName);
+    ASSERT_NE(kvn, nullptr);
+    EXPECT_TRUE(kvn->isVisible());
+    std::set<std::string> captions;
+    for (const QToolButton* button : window.findChildren<QToolButton*>())
+        if (button->isVisible())
+            captions.insert(button->text().toStdString());
+    for (const char* caption : {"Friend", "Foe", "Re-check E-Mails", "KVN"})
+        EXPECT_TRUE(captions.count(caption)) << caption;
 
     const QImage picture = window.grab().toImage();
     ASSERT_FALSE(picture.isNull());
