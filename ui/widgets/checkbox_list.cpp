@@ -1,9 +1,11 @@
 #include "ui/widgets/checkbox_list.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStandardItemModel>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace kvn::ui {
@@ -12,16 +14,47 @@ namespace {
 
 constexpr int kEmptyTextTop = 8;
 
-QList<QStandardItem*> emptyLine(int columns)
+QList<QStandardItem*> emptyLine(int columns, const std::vector<Qt::Alignment>& alignments)
 {
     QList<QStandardItem*> items;
     for (int column = 0; column < columns; ++column) {
         auto* item = new QStandardItem;
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (column < static_cast<int>(alignments.size()))
+            item->setTextAlignment(alignments[column]);
         items.append(item);
     }
     return items;
 }
+
+// Draws the box of a centred cell without text in the cell's middle; Qt's
+// own delegate always puts it at the left.
+class CentredBoxDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        bool centred = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHCenter;
+        if (!centred || !(item.features & QStyleOptionViewItem::HasCheckIndicator) || !item.text.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        QRect box = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item, widget);
+        item.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
+        box.moveCenter(option.rect.center());
+        QStyleOptionViewItem check = item;
+        check.rect = box;
+        check.state = check.state & ~QStyle::State_HasFocus;
+        check.state |= item.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
+    }
+};
 
 } // namespace
 
@@ -43,6 +76,7 @@ CheckboxList::CheckboxList(QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new CentredBoxDelegate(this));
     header_->setSectionsClickable(true);
     connect(header_, &QHeaderView::sectionClicked, this, &CheckboxList::onSectionClicked);
 }
@@ -50,10 +84,22 @@ CheckboxList::CheckboxList(QWidget* parent)
 void CheckboxList::setColumns(const QStringList& headings)
 {
     model_->clear();
+    alignments_.clear();
     model_->setHorizontalHeaderLabels(headings);
     // Qt's tree view makes its headings unclickable whenever it gets new
     // columns and sorting is off; the heading boxes need the clicks.
     header_->setSectionsClickable(true);
+}
+
+void CheckboxList::setColumnAlignment(int column, Qt::Alignment alignment)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    if (column >= static_cast<int>(alignments_.size()))
+        alignments_.resize(column + 1, Qt::AlignLeft | Qt::AlignVCenter);
+    alignments_[column] = alignment;
+    for (int line = 0; line < lineCount(); ++line)
+        model_->item(line, column)->setTextAlignment(alignment);
 }
 
 int CheckboxList::columnCount() const { return model_->columnCount(); }
@@ -64,7 +110,7 @@ int CheckboxList::insertLine(int line)
 {
     if (line < 0 || line > lineCount())
         line = lineCount();
-    model_->insertRow(line, emptyLine(columnCount()));
+    model_->insertRow(line, emptyLine(columnCount(), alignments_));
     viewport()->update();
     return line;
 }

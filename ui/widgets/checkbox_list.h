@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTreeView>
+#include <vector>
 
 class QStandardItem;
 class QStandardItemModel;
@@ -40,6 +41,10 @@ public:
     void setColumns(const QStringList& headings);
     int columnCount() const;
     int lineCount() const;
+    // How the column's cells align their text; a box in a centred cell
+    // without text is drawn in the middle of the cell. Kept for lines added
+    // later.
+    void setColumnAlignment(int column, Qt::Alignment alignment);
 
     // Inserts an empty line before `line` (at the end when out of range) and
     // returns its position.
@@ -100,6 +105,7 @@ private:
     QStandardItemModel* model_;
     CheckboxListHeader* header_;
     QPersistentModelIndex pressed_;
+    std::vector<Qt::Alignment> alignments_;
     int sortColumn_ = -1;
     bool sortAscending_ = true;
 };

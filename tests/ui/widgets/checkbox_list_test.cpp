@@ -191,6 +191,36 @@ int inkIn(QWidget* viewport)
     return ink;
 }
 
+// The mean x of the pixels in the cell that differ from its first column.
+double inkCentre(CheckboxList& list, int line, int column)
+{
+    QRect cell = list.visualRect(list.model()->index(line, column));
+    QImage image = list.viewport()->grab(cell).toImage();
+    QRgb background = image.pixel(0, image.height() / 2);
+    double sum = 0;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != background) {
+                sum += x;
+                ++count;
+            }
+    return count ? sum / count : -1;
+}
+
+TEST_F(CheckboxListTest, ABoxInACentredColumnIsDrawnInTheMiddle)
+{
+    double left = inkCentre(list, 0, kBoxed);
+    list.setColumnAlignment(kBoxed, Qt::AlignCenter);
+    list.insertLine(3);
+    list.setCellCheckbox(3, kBoxed, TickedCellBox);
+    int middle = list.columnWidth(kBoxed) / 2;
+    ASSERT_GT(left, 0);
+    EXPECT_LT(left, middle - 10);
+    EXPECT_NEAR(inkCentre(list, 0, kBoxed), middle, 4);
+    EXPECT_NEAR(inkCentre(list, 3, kBoxed), middle, 4) << "a line added later is centred too";
+}
+
 TEST(CheckboxListEmpty, ShowsTheEmptyTextOnlyWithoutLines)
 {
     CheckboxList list;
