@@ -6,6 +6,10 @@
 #include <QString>
 #include <functional>
 
+namespace kvn {
+class Ui;
+}
+
 namespace kvn::ui {
 
 // Opens the address with the desktop's default program. Called on the GUI
@@ -15,5 +19,8 @@ using AddressOpener = std::function<void(const QString& address)>;
 
 // The desktop's own opener (the shell's "open" verb).
 AddressOpener desktopAddressOpener();
+// Opens through the Ui service's openWithShell, as UTF-8, with no working
+// folder. The service must outlive the opener.
+AddressOpener shellAddressOpener(Ui& ui);
 
 } // namespace kvn::ui

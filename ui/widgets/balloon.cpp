@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QStyle>
+#include <QThread>
 #include <QToolTip>
 #include <cstdlib>
 
@@ -333,12 +334,24 @@ void Balloon::paintEvent(QPaintEvent*)
 Balloon* LaunchBalloon(const QString& title, const QString& text, QPoint anchor, const QIcon& icon, unsigned options,
     QWidget* parent, const QString& address, int displayMilliseconds, const BalloonServices& services)
 {
+    Q_ASSERT_X(QThread::currentThread() == qApp->thread(), "LaunchBalloon", "called off the GUI thread");
     options |= DeleteWhenClosed;
     if (!QApplication::isEffectEnabled(Qt::UI_AnimateTooltip) || !QApplication::isEffectEnabled(Qt::UI_FadeTooltip))
         options |= ShowWithoutFading | HideWithoutFading;
     auto* balloon = new Balloon({title, text, icon, address}, anchor, options, parent, displayMilliseconds, services);
     balloon->popUp();
     return balloon;
+}
+
+Balloon* LaunchCornerBalloon(const BalloonRequest& request, const BalloonServices& services)
+{
+    constexpr int kCornerInset = 16;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    QPoint corner = workArea.bottomRight() - QPoint(kCornerInset, kCornerInset);
+    return LaunchBalloon(QString::fromUtf8(request.title), QString::fromUtf8(request.text), corner,
+        balloonIcon(request.icon), TopMost | ShowCloseButton, nullptr, {}, std::max(0, request.durationMilliseconds),
+        services);
 }
 
 QIcon balloonIcon(MessageIcon icon)

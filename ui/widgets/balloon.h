@@ -30,7 +30,8 @@
 
 namespace kvn {
 enum class MessageIcon;
-}
+struct BalloonRequest;
+} // namespace kvn
 
 namespace kvn::ui {
 
@@ -132,6 +133,13 @@ private:
 // coordinates. The returned balloon belongs to itself; hold it in a QPointer.
 Balloon* LaunchBalloon(const QString& title, const QString& text, QPoint anchor, const QIcon& icon, unsigned options,
     QWidget* parent, const QString& address, int displayMilliseconds, const BalloonServices& services = {});
+
+// The Ui service's reminder balloon: a topmost balloon with a close button
+// whose pointer tips at the bottom-right corner of the primary screen's work
+// area (16 pixels in), closing after the request's duration (never by itself
+// when that is 0 or less). Title and text are UTF-8; bytes that are not
+// become replacement characters.
+Balloon* LaunchCornerBalloon(const BalloonRequest& request, const BalloonServices& services = {});
 
 // The desktop's icon for a message of this kind; a null icon for None.
 QIcon balloonIcon(MessageIcon icon);

@@ -13,6 +13,9 @@ namespace kvn::ui {
 namespace {
 
 constexpr int kEmptyTextTop = 8;
+// The cell's tooltip text lives in a role of its own: the owner shows it in a
+// balloon when asked, Qt's own tooltip never pops up over it.
+constexpr int kTooltipRole = Qt::UserRole + 1;
 
 QList<QStandardItem*> emptyLine(int columns, const std::vector<Qt::Alignment>& alignments)
 {
@@ -157,16 +160,14 @@ QColor CheckboxList::cellTextColour(int line, int column) const
 
 void CheckboxList::setCellTooltip(int line, int column, const QString& text)
 {
-    // Kept in a role of our own: the owner shows it in a balloon when asked,
-    // Qt's own tooltip never pops up over it.
     if (auto* item = cell(line, column))
-        item->setData(text, Qt::UserRole + 1);
+        item->setData(text, kTooltipRole);
 }
 
 QString CheckboxList::cellTooltip(int line, int column) const
 {
     auto* item = cell(line, column);
-    return item ? item->data(Qt::UserRole + 1).toString() : QString();
+    return item ? item->data(kTooltipRole).toString() : QString();
 }
 
 void CheckboxList::setCellCheckbox(int line, int column, int state)

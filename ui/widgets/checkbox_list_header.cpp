@@ -1,5 +1,6 @@
 #include "ui/widgets/checkbox_list_header.h"
 
+#include <QIcon>
 #include <QPainter>
 #include <QStyleOptionButton>
 
@@ -8,7 +9,6 @@ namespace kvn::ui {
 namespace {
 
 constexpr int kBoxSize = 16;
-constexpr int kBoxMargin = 3;
 
 } // namespace
 
@@ -43,30 +43,35 @@ void CheckboxListHeader::setPictureStrip(const QList<QPixmap>& pictures)
     viewport()->update();
 }
 
-void CheckboxListHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+void CheckboxListHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const
 {
-    painter->save();
-    QHeaderView::paintSection(painter, rect, logicalIndex);
-    painter->restore();
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
     int state = checkboxState(logicalIndex);
     if (state == NoHeaderBox)
         return;
-    QRect box(rect.left() + kBoxMargin, rect.center().y() - kBoxSize / 2 + 1, kBoxSize, kBoxSize);
-    int picture = (logicalIndex - 1) * 3 + state;
-    if (picture >= 0 && picture < pictures_.size() && !pictures_[picture].isNull()) {
-        painter->drawPixmap(box, pictures_[picture]);
-        return;
-    }
-    drawStyleBox(painter, box, state);
+    option->icon = QIcon(pictureFor(logicalIndex, state));
+    option->iconAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-void CheckboxListHeader::drawStyleBox(QPainter* painter, const QRect& box, int state) const
+QPixmap CheckboxListHeader::pictureFor(int column, int state) const
 {
+    int picture = (column - 1) * 3 + state;
+    if (picture >= 0 && picture < pictures_.size() && !pictures_[picture].isNull())
+        return pictures_[picture];
+    return styleBox(state);
+}
+
+QPixmap CheckboxListHeader::styleBox(int state) const
+{
+    QPixmap box(kBoxSize, kBoxSize);
+    box.fill(Qt::transparent);
+    QPainter painter(&box);
     QStyleOptionButton option;
     option.initFrom(this);
-    option.rect = box;
+    option.rect = QRect(0, 0, kBoxSize, kBoxSize);
     option.state |= state == TickedHeaderBox ? QStyle::State_On : QStyle::State_Off;
-    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, painter, this);
+    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, this);
+    return box;
 }
 
 } // namespace kvn::ui

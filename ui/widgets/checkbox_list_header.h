@@ -1,5 +1,6 @@
-// The heading row of the checkbox list: a column may carry a checkbox, drawn
-// before its heading, either by the style or from a strip of pictures.
+// The heading row of the checkbox list: a column may carry a checkbox, shown
+// as the heading's picture before its text, either as the style draws a box
+// or from a strip of pictures.
 #pragma once
 
 #include <QHeaderView>
@@ -30,10 +31,11 @@ public:
     void setPictureStrip(const QList<QPixmap>& pictures);
 
 protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
 
 private:
-    void drawStyleBox(QPainter* painter, const QRect& box, int state) const;
+    QPixmap pictureFor(int column, int state) const;
+    QPixmap styleBox(int state) const;
 
     std::vector<int> states_;
     QList<QPixmap> pictures_;

@@ -241,5 +241,31 @@ TEST_F(BalloonTest, HostileTextStaysInsideTheScreen)
     EXPECT_FALSE(open());
 }
 
+TEST_F(BalloonTest, TheReminderBalloonPointsAtTheWorkAreasCornerAndClosesAfterItsDuration)
+{
+    BalloonRequest request;
+    request.title = "KVN";
+    request.text = "There are 12 unread e-mails in the KVN Quarantined folder \xff\xfe";
+    request.icon = MessageIcon::Warning;
+    request.durationMilliseconds = 5000;
+    shown = LaunchCornerBalloon(request, services);
+    QRect workArea = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_FALSE(shown->shape().pointerOnTop);
+    EXPECT_EQ(shown->pos() + shown->shape().tip, workArea.bottomRight() - QPoint(16, 16));
+    EXPECT_LE(shown->geometry().right(), workArea.right());
+    EXPECT_FALSE(shown->closeButtonRect().isEmpty());
+    EXPECT_EQ(timers.interval(Timer::Display), 5000);
+    moveMouseTo(kPointer + QPoint(300, 300));
+    EXPECT_TRUE(open()) << "a reminder has no closing rules";
+    timers.fire(Timer::Display);
+    EXPECT_FALSE(open());
+
+    request.durationMilliseconds = -1;
+    shown = LaunchCornerBalloon(request, services);
+    EXPECT_FALSE(timers.running(Timer::Display));
+    shown->requestClose();
+    EXPECT_FALSE(open());
+}
+
 } // namespace
 } // namespace kvn::ui

@@ -1,5 +1,7 @@
 #include "ui/widgets/hyperlink.h"
 
+#include "tests/support/scripted_ui.h"
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QLabel>
@@ -66,6 +68,15 @@ TEST_F(HyperlinkTest, AClickOpensItsAddressThroughTheOpener)
     QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(500, 5));
     QTest::mouseClick(label, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(HyperlinkTest, OpensThroughTheUiService)
+{
+    kvn::testing::ScriptedUi ui;
+    MakeHyperlink(label, QString::fromUtf8("https://example.org/caf\u00e9"), shellAddressOpener(ui));
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(ui.opened().size(), 1u);
+    EXPECT_EQ(ui.opened()[0], "https://example.org/caf\xc3\xa9");
 }
 
 TEST_F(HyperlinkTest, RemovingItRestoresThePlainLabel)
