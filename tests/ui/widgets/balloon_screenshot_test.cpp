@@ -3,6 +3,10 @@
 #include "platform/core/ui.h"
 #include "ui/widgets/balloon.h"
 #include "ui/widgets/balloon_options.h"
+#include "ui/widgets/checkbox_list.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
 
 #include <QApplication>
 #include <QPointer>
@@ -54,6 +58,45 @@ TEST(BalloonScreenshot, ShowsItsOutlineTitleAndTextOnTheScreen)
     EXPECT_NE(
         shot.pixelColor(shape.tip.x(), shape.pointerOnTop ? shape.tip.y() + 6 : shape.tip.y() - 6), QColor(40, 90, 160))
         << "the pointer";
+}
+
+// The quarantine window's kind of list, saved beside the balloon: heading
+// boxes before their texts, centred cell boxes.
+TEST(CheckboxListScreenshot, ShowsHeadingBoxesBeforeTheirTexts)
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        GTEST_SKIP() << "needs a real screen (run through xvfb-run)";
+    CheckboxList list;
+    list.setColumns({"", "Trust", "Block", "Subject"});
+    list.setColumnWidth(0, 0);
+    for (int column : {1, 2}) {
+        list.setColumnWidth(column, 70);
+        list.setColumnAlignment(column, Qt::AlignCenter);
+    }
+    for (int line = 0; line < 3; ++line) {
+        list.insertLine(line);
+        list.setCellCheckbox(line, 1, line == 0 ? TickedCellBox : ClearCellBox);
+        list.setCellCheckbox(line, 2, ClearCellBox);
+        list.setCellText(line, 3, QString("Subject %1").arg(line));
+    }
+    list.setHeaderCheckbox(1, ClearHeaderBox);
+    list.setHeaderCheckbox(2, ClearHeaderBox);
+    list.setColumnCheckboxes(2, TickedCellBox);
+    list.resize(400, 140);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QImage shot = list.grab().toImage();
+    QString path = QFileInfo(qEnvironmentVariable("KVN_SCREENSHOT", "balloon.png")).dir().filePath("checkbox_list.png");
+    ASSERT_TRUE(shot.save(path)) << path.toStdString();
+
+    QHeaderView* header = list.header();
+    QRect heading(header->sectionViewportPosition(1), 0, header->sectionSize(1), header->height());
+    heading.translate(header->geometry().topLeft());
+    QRgb plain = shot.pixel(heading.right() - 2, heading.center().y());
+    int boxInk = 0;
+    for (int x = heading.left() + 2; x < heading.left() + 20; ++x)
+        boxInk += shot.pixel(x, heading.center().y()) != plain;
+    EXPECT_GT(boxInk, 2) << "the heading's box is drawn at its left";
 }
 
 } // namespace
