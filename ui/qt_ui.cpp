@@ -1,6 +1,7 @@
 #include "ui/qt_ui.h"
 
 #include "ui/qt_ui_boxes.h"
+#include "ui/widgets/balloon.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -93,7 +94,12 @@ void QtUi::showBalloon(const BalloonRequest& request)
     if (application == nullptr)
         return;
     QMetaObject::invokeMethod(
-        application, [request] { qt_boxes::showBalloonWindow(request); }, Qt::QueuedConnection);
+        application,
+        [request] {
+            if (QWidget* balloon = LaunchCornerBalloon(request))
+                balloon->setObjectName("balloon");
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace kvn

@@ -187,27 +187,5 @@ std::optional<double> runDateTimeBox(const std::string& caption, const std::stri
     return oleDateFromLocal(local);
 }
 
-void showBalloonWindow(const BalloonRequest& request)
-{
-    auto* balloon = new QLabel;
-    balloon->setObjectName("balloon");
-    balloon->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    balloon->setAttribute(Qt::WA_DeleteOnClose);
-    balloon->setAttribute(Qt::WA_ShowWithoutActivating);
-    balloon->setTextFormat(Qt::PlainText);
-    balloon->setText(fromUtf8(request.title) + "\n" + fromUtf8(request.text));
-    balloon->setMargin(10);
-    balloon->setFrameShape(QFrame::Box);
-    balloon->setWordWrap(true);
-    balloon->setMaximumWidth(360);
-    balloon->adjustSize();
-    if (const QScreen* screen = QApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        balloon->move(area.right() - balloon->width() - 12, area.bottom() - balloon->height() - 12);
-    }
-    balloon->show();
-    QTimer::singleShot(std::max(request.durationMilliseconds, 0), balloon, &QWidget::close);
-}
-
 } // namespace qt_boxes
 } // namespace kvn

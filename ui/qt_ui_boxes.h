@@ -16,7 +16,5 @@ QWidget* boxParent();
 MessageAnswer runMessageBox(const MessageRequest& request);
 std::optional<std::string> runFileOpenBox(const FileOpenRequest& request);
 std::optional<double> runDateTimeBox(const std::string& caption, const std::string& text, double initial);
-// Returns at once; the balloon closes itself.
-void showBalloonWindow(const BalloonRequest& request);
 
 } // namespace kvn::qt_boxes

@@ -350,8 +350,8 @@ Balloon* LaunchCornerBalloon(const BalloonRequest& request, const BalloonService
     QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     QPoint corner = workArea.bottomRight() - QPoint(kCornerInset, kCornerInset);
     return LaunchBalloon(QString::fromUtf8(request.title), QString::fromUtf8(request.text), corner,
-        balloonIcon(request.icon), TopMost | ShowCloseButton, nullptr, {}, std::max(0, request.durationMilliseconds),
-        services);
+        balloonIcon(request.icon), TopMost | ShowCloseButton | DeleteWhenClosed, nullptr, {},
+        std::max(0, request.durationMilliseconds), services);
 }
 
 QIcon balloonIcon(MessageIcon icon)

@@ -137,7 +137,7 @@ Balloon* LaunchBalloon(const QString& title, const QString& text, QPoint anchor,
 // The Ui service's reminder balloon: a topmost balloon with a close button
 // whose pointer tips at the bottom-right corner of the primary screen's work
 // area (16 pixels in), closing after the request's duration (never by itself
-// when that is 0 or less). Title and text are UTF-8; bytes that are not
+// when that is 0 or less) and deleting itself once closed. Title and text are UTF-8; bytes that are not
 // become replacement characters.
 Balloon* LaunchCornerBalloon(const BalloonRequest& request, const BalloonServices& services = {});
 
