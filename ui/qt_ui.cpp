@@ -96,7 +96,7 @@ void QtUi::showBalloon(const BalloonRequest& request)
     QMetaObject::invokeMethod(
         application,
         [request] {
-            if (QWidget* balloon = LaunchCornerBalloon(request))
+            if (QWidget* balloon = ui::LaunchCornerBalloon(request))
                 balloon->setObjectName("balloon");
         },
         Qt::QueuedConnection);
