@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace kvn {
@@ -81,7 +81,8 @@ TEST(ProgramRun, ArgumentsReachTheProgramAsTheyAreAndOnlyTheThreeDescriptorsAreO
     const int leaked = ::open("/dev/null", O_RDONLY);
     ASSERT_GE(leaked, 0);
     const auto previous = std::signal(SIGPIPE, SIG_IGN);
-    const ProgramRun looked = runProgram({"sh", "-c", "ls /proc/$$/fd; grep -E '^Sig(Ign|Blk)' /proc/$$/status"}, "");
+    const ProgramRun looked
+        = runProgram({"sh", "-c", "ls /proc/$$/fd; exec grep -E '^Sig(Ign|Blk)' /proc/self/status"}, "");
     std::signal(SIGPIPE, previous);
     ::close(leaked);
     EXPECT_THAT(looked.output, HasSubstr("0\n1\n2\n"));
