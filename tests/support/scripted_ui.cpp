@@ -83,7 +83,6 @@ void ScriptedUi::showBalloon(const BalloonRequest& request)
     balloons_.push_back(request);
 }
 
-
 std::vector<BalloonRequest> ScriptedUi::balloons() const
 {
     std::lock_guard<std::mutex> hold(balloonsLock_);
