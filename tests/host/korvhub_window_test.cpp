@@ -1,0 +1,127 @@
+// Friend as a person uses it: Korvhub connected in this process to the host's
+// application, the host's window over the profile with the add-in's bar drawn
+// as a toolbar, a quarantined e-mail selected in the message list and the
+// toolbar's Friend button clicked. The e-mail and its sender's other
+// quarantined mail go to the Inbox and the sender is on the white list.
+#include "host/addin_catalog.h"
+#include "host/host_application.h"
+#include "host/loaded_addin.h"
+#include "host/window/command_bar_toolbars.h"
+#include "host/window/main_window.h"
+#include "host/window/message_list_model.h"
+#include "platform/outlook/command_bar_store.h"
+#include "platform/outlook/maildir_store.h"
+#include "tests/host/korvhub_fixture.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <cstdlib>
+
+namespace kvn::testing {
+namespace {
+
+QApplication& qtApplication()
+{
+    static int argc = 1;
+    static char name[] = "kvn_korvhub_window_tests";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QApplication application(argc, argv);
+    return application;
+}
+
+class KorvhubWindow : public KorvhubEndToEnd {
+protected:
+    KorvhubWindow() { (void)qtApplication(); }
+
+    // Lets the window and the add-in's questions from its workers be handled
+    // while waiting on the file system or the engine.
+    static bool processUntil(const std::function<bool()>& condition)
+    {
+        return waitUntil([&] {
+            QApplication::processEvents();
+            return condition();
+        });
+    }
+
+    void openApplication()
+    {
+        store.root = inbox();
+        model = outlook::openMaildirApplication({store}, "Default", *registry);
+        const outlook::NamespacePtr mapi = model->getNamespace("MAPI");
+        application = com::makeObject<host::HostApplication>(model,
+            std::make_shared<host::HostExplorer>(model->activeExplorer(),
+                outlook::openCommandBarStore(*registry, "Default"), mapi->getDefaultFolder(outlook::olFolderInbox)));
+    }
+
+    outlook::FolderPtr quarantineFolder()
+    {
+        const outlook::FolderPtr top = model->getNamespace("MAPI")->getDefaultFolder(outlook::olFolderInbox)->parent();
+        return top ? top->folders()->item("KVN Quarantined") : nullptr;
+    }
+
+    std::unique_ptr<registry::Registry> registry = registry::openFileRegistry(temp / "registry");
+    outlook::StoreConfig store;
+    outlook::ApplicationPtr model;
+    com::ComPtr<host::HostApplication> application;
+};
+
+TEST_F(KorvhubWindow, FriendOnARowSelectedInTheWindowTrustsTheSenderAndBringsHisMailBack)
+{
+    prepare();
+    arrive("1.first", "Stranger <someone@unknown.example>");
+    arrive("2.second", "Stranger <someone@unknown.example>");
+    arrive("3.other", "Other <other@unknown.example>");
+    openApplication();
+    const std::vector<host::AddinEntry> entries = host::registeredAddins(*registry);
+    ASSERT_EQ(entries.size(), 1u);
+    host::LoadedAddin::Loaded loaded = host::LoadedAddin::load(*registry, entries.front());
+    ASSERT_TRUE(loaded.addin) << loaded.error;
+    ASSERT_EQ(loaded.addin->connect(application.get(), com::ext_cm_Startup), com::S_OK);
+    ASSERT_TRUE(processUntil([&] { return loaded.addin->isIdle(); }));
+    (void)application->raiseNewMail();
+    ASSERT_TRUE(processUntil([&] {
+        return loaded.addin->isIdle() && whereIs("1.first") == ".KVN Quarantined"
+            && whereIs("2.second") == ".KVN Quarantined" && whereIs("3.other") == ".KVN Quarantined";
+    }));
+
+    {
+        host::MainWindow window(*application.get(), *registry, {store}, "Default");
+        host::CommandBarToolbars toolbars(window, application->explorer()->commandBars());
+        window.show();
+        ASSERT_TRUE(application->explorer()->setCurrentFolder(quarantineFolder()));
+        ASSERT_TRUE(processUntil([&] { return window.messages()->rowCount() == 3; }));
+
+        // The user selects the first stranger's row.
+        int row = -1;
+        for (int r = 0; r < window.messages()->rowCount(); ++r)
+            if (window.messages()->index(r, 1).data().toString().contains("someone@unknown.example")
+                && window.messages()->index(r, 0).data().toString() == "Stranger" && row < 0)
+                row = r;
+        ASSERT_GE(row, 0);
+        window.messageList()->selectionModel()->select(
+            window.messages()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ASSERT_EQ(application->explorer()->selection()->count(), 1u);
+
+        QToolBar* bar = toolbars.toolbar("KVN");
+        ASSERT_NE(bar, nullptr);
+        QToolButton* friendButton = nullptr;
+        for (QToolButton* button : bar->findChildren<QToolButton*>())
+            if (button->text() == "Friend")
+                friendButton = button;
+        ASSERT_NE(friendButton, nullptr);
+        friendButton->click();
+        // Both of the stranger's e-mails are back; the other one stays.
+        EXPECT_TRUE(processUntil([&] { return whereIs("1.first").empty() && whereIs("2.second").empty(); }));
+        EXPECT_EQ(whereIs("3.other"), ".KVN Quarantined");
+    }
+    EXPECT_EQ(loaded.addin->disconnect(com::ext_dm_HostShutdown), com::S_OK);
+    EXPECT_THAT(listsShown(), ::testing::ContainsRegex("white +e-mail address +Stranger +someone@unknown.example"));
+}
+
+} // namespace
+} // namespace kvn::testing
