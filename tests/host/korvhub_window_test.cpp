@@ -12,9 +12,14 @@
 #include "platform/outlook/command_bar_store.h"
 #include "platform/outlook/maildir_store.h"
 #include "tests/host/korvhub_fixture.h"
+#include "ui/about_box.h"
+#include "ui/recheck_dialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -121,6 +126,59 @@ TEST_F(KorvhubWindow, FriendOnARowSelectedInTheWindowTrustsTheSenderAndBringsHis
     }
     EXPECT_EQ(loaded.addin->disconnect(com::ext_dm_HostShutdown), com::S_OK);
     EXPECT_THAT(listsShown(), ::testing::ContainsRegex("white +e-mail address +Stranger +someone@unknown.example"));
+}
+
+// The modal window a click opened, closed again: its class name, or empty
+// when none opened.
+template <typename Dialog> std::string closesAfterClick(const std::function<void()>& click)
+{
+    std::string seen;
+    QTimer::singleShot(50, [&seen] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            seen = dynamic_cast<Dialog*>(modal) ? "opened" : modal->metaObject()->className();
+            modal->close();
+        }
+    });
+    click();
+    return seen;
+}
+
+QAction* menuItem(QToolBar& bar, const QString& caption)
+{
+    for (QMenu* menu : bar.findChildren<QMenu*>())
+        for (QAction* action : menu->actions())
+            if (action->text() == caption)
+                return action;
+    return nullptr;
+}
+
+TEST_F(KorvhubWindow, TheBarOpensTheAboutBoxAndTheRecheckDialog)
+{
+    prepare();
+    openApplication();
+    const std::vector<host::AddinEntry> entries = host::registeredAddins(*registry);
+    ASSERT_EQ(entries.size(), 1u);
+    host::LoadedAddin::Loaded loaded = host::LoadedAddin::load(*registry, entries.front());
+    ASSERT_TRUE(loaded.addin) << loaded.error;
+    ASSERT_EQ(loaded.addin->connect(application.get(), com::ext_cm_Startup), com::S_OK);
+    ASSERT_TRUE(processUntil([&] { return loaded.addin->isIdle(); }));
+    {
+        host::MainWindow window(*application.get(), *registry, {store}, "Default");
+        host::CommandBarToolbars toolbars(window, application->explorer()->commandBars());
+        window.show();
+        QToolBar* bar = toolbars.toolbar("KVN");
+        ASSERT_NE(bar, nullptr);
+        QAction* about = menuItem(*bar, "About");
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(closesAfterClick<AboutBoxDialog>([about] { about->trigger(); }), "opened");
+        QToolButton* recheck = nullptr;
+        for (QToolButton* button : bar->findChildren<QToolButton*>())
+            if (button->text() == "Re-check E-Mails")
+                recheck = button;
+        ASSERT_NE(recheck, nullptr);
+        EXPECT_EQ(closesAfterClick<RecheckDialog>([recheck] { recheck->click(); }), "opened");
+    }
+    EXPECT_EQ(loaded.addin->disconnect(com::ext_dm_HostShutdown), com::S_OK);
 }
 
 } // namespace
