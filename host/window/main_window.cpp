@@ -8,6 +8,7 @@
 #include "host/window/outlook_bar_view.h"
 #include "host/window/preview_pane.h"
 #include "host/window/window_settings.h"
+#include "platform/outlook/folder_path.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -220,7 +221,7 @@ void MainWindow::restoreSettings()
             (void)right_->restoreState(right);
         }
     }
-    if (const outlook::FolderPtr last = folderAtPath(mapi_, settings.lastFolder))
+    if (const outlook::FolderPtr last = outlook::folderAtPath(mapi_, settings.lastFolder))
         (void)explorer_.setCurrentFolder(last);
 }
 
@@ -232,7 +233,7 @@ bool MainWindow::saveSettings()
     QDataStream out(&splitters, QIODevice::WriteOnly);
     out << outer_->saveState() << left_->saveState() << right_->saveState();
     settings.splitters = stringOf(splitters);
-    settings.lastFolder = folderPath(explorer_.currentFolder());
+    settings.lastFolder = outlook::folderPath(explorer_.currentFolder());
     return saveWindowSettings(registry_, profile_, settings);
 }
 

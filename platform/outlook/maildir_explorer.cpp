@@ -3,6 +3,7 @@
 // written at once, so that the host's window and every add-in see one bar.
 #include "platform/outlook/maildir_explorer.h"
 
+#include "platform/outlook/folder_path.h"
 #include "platform/outlook/outlook_bar_store.h"
 
 #include <algorithm>
@@ -19,21 +20,7 @@ struct Bar {
 
     std::vector<OutlookBarGroupRecord> load() const { return loadOutlookBarGroups(*registry, profile, stores); }
 
-    FolderPtr folderAt(const std::vector<std::string>& path) const
-    {
-        const NamespacePtr space = mapi();
-        if (!space || path.empty())
-            return nullptr;
-        FoldersPtr folders = space->folders();
-        FolderPtr folder;
-        for (const std::string& name : path) {
-            folder = folders ? folders->item(name) : nullptr;
-            if (!folder)
-                return nullptr;
-            folders = folder->folders();
-        }
-        return folder;
-    }
+    FolderPtr folderAt(const std::vector<std::string>& path) const { return folderAtPath(mapi(), path); }
 };
 using BarPtr = std::shared_ptr<const Bar>;
 

@@ -63,6 +63,22 @@ protected:
                 outlook::openCommandBarStore(*registry, "Default"), mapi->getDefaultFolder(outlook::olFolderInbox)));
     }
 
+    // Opens the application and connects the registered Korvhub to it, as
+    // the host does, once its start-up run is over.
+    host::LoadedAddin::Loaded connectKorvhub()
+    {
+        openApplication();
+        const std::vector<host::AddinEntry> entries = host::registeredAddins(*registry);
+        EXPECT_EQ(entries.size(), 1u);
+        if (entries.empty())
+            return {};
+        host::LoadedAddin::Loaded loaded = host::LoadedAddin::load(*registry, entries.front());
+        if (loaded.addin && loaded.addin->connect(application.get(), com::ext_cm_Startup) == com::S_OK) {
+            EXPECT_TRUE(processUntil([&] { return loaded.addin->isIdle(); }));
+        }
+        return loaded;
+    }
+
     outlook::FolderPtr quarantineFolder()
     {
         const outlook::FolderPtr top = model->getNamespace("MAPI")->getDefaultFolder(outlook::olFolderInbox)->parent();
@@ -81,13 +97,8 @@ TEST_F(KorvhubWindow, FriendOnARowSelectedInTheWindowTrustsTheSenderAndBringsHis
     arrive("1.first", "Stranger <someone@unknown.example>");
     arrive("2.second", "Stranger <someone@unknown.example>");
     arrive("3.other", "Other <other@unknown.example>");
-    openApplication();
-    const std::vector<host::AddinEntry> entries = host::registeredAddins(*registry);
-    ASSERT_EQ(entries.size(), 1u);
-    host::LoadedAddin::Loaded loaded = host::LoadedAddin::load(*registry, entries.front());
-    ASSERT_TRUE(loaded.addin) << loaded.error;
-    ASSERT_EQ(loaded.addin->connect(application.get(), com::ext_cm_Startup), com::S_OK);
-    ASSERT_TRUE(processUntil([&] { return loaded.addin->isIdle(); }));
+    host::LoadedAddin::Loaded loaded = connectKorvhub();
+    ASSERT_TRUE(loaded.addin && loaded.addin->connected()) << loaded.error;
     (void)application->raiseNewMail();
     ASSERT_TRUE(processUntil([&] {
         return loaded.addin->isIdle() && whereIs("1.first") == ".KVN Quarantined"
@@ -155,13 +166,8 @@ QAction* menuItem(QToolBar& bar, const QString& caption)
 TEST_F(KorvhubWindow, TheBarOpensTheAboutBoxAndTheRecheckDialog)
 {
     prepare();
-    openApplication();
-    const std::vector<host::AddinEntry> entries = host::registeredAddins(*registry);
-    ASSERT_EQ(entries.size(), 1u);
-    host::LoadedAddin::Loaded loaded = host::LoadedAddin::load(*registry, entries.front());
-    ASSERT_TRUE(loaded.addin) << loaded.error;
-    ASSERT_EQ(loaded.addin->connect(application.get(), com::ext_cm_Startup), com::S_OK);
-    ASSERT_TRUE(processUntil([&] { return loaded.addin->isIdle(); }));
+    host::LoadedAddin::Loaded loaded = connectKorvhub();
+    ASSERT_TRUE(loaded.addin && loaded.addin->connected()) << loaded.error;
     {
         host::MainWindow window(*application.get(), *registry, {store}, "Default");
         host::CommandBarToolbars toolbars(window, application->explorer()->commandBars());
