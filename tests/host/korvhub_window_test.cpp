@@ -35,8 +35,11 @@ QApplication& qtApplication()
     static char name[] = "kvn_korvhub_window_tests";
     static char* argv[] = {name, nullptr};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: run among the exit handlers, after the add-in module
+    // that made windows in it was unloaded, its destructor would end the
+    // process with a crash. A program's QApplication lives in main instead.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
 }
 
 class KorvhubWindow : public KorvhubEndToEnd {
