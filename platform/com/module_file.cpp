@@ -14,7 +14,11 @@ ModuleFile::Opened ModuleFile::open(const std::string& path)
     // only the file named is ever loaded.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
     ::dlerror();
-    void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // RTLD_NODELETE: a module's code and data stay mapped after it is closed.
+    // An add-in leaves window objects and the toolkit's own statics behind
+    // in the process; unmapped, they would point into nothing (a crash when
+    // the toolkit tears them down, leaks no tool can see).
+    void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle) {
         const char* why = ::dlerror();
         return {nullptr, why ? why : "the module could not be loaded"};
