@@ -25,22 +25,37 @@
 #include <QTreeView>
 
 #include <cstdlib>
+#include <memory>
 
 namespace kvn::testing {
 namespace {
 
-QApplication& qtApplication()
-{
-    static int argc = 1;
-    static char name[] = "kvn_korvhub_window_tests";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Never destroyed: run among the exit handlers, after the add-in module
-    // that made windows in it was unloaded, its destructor would end the
-    // process with a crash. A program's QApplication lives in main instead.
-    static QApplication* application = new QApplication(argc, argv);
-    return *application;
-}
+// The process's QApplication, made on first use and destroyed when the
+// tests end: among the exit handlers, after the toolkit's own statics, its
+// destructor would crash.
+class QtApplicationEnvironment final : public ::testing::Environment {
+public:
+    QApplication& application()
+    {
+        static int argc = 1;
+        static char name[] = "kvn_korvhub_window_tests";
+        static char* argv[] = {name, nullptr};
+        if (!application_) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+            application_ = std::make_unique<QApplication>(argc, argv);
+        }
+        return *application_;
+    }
+    void TearDown() override { application_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> application_;
+};
+
+QtApplicationEnvironment* const qtEnvironment
+    = static_cast<QtApplicationEnvironment*>(::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment));
+
+QApplication& qtApplication() { return qtEnvironment->application(); }
 
 class KorvhubWindow : public KorvhubEndToEnd {
 protected:
