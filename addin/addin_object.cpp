@@ -149,11 +149,8 @@ com::HRESULT Addin::IsIdle() { return engine_ && engine_->IsBusy() ? com::S_FALS
 
 com::HRESULT Addin::OnDisconnection(com::ext_DisconnectMode removeMode, com::SafeArray*)
 {
-    if (removeMode == com::ext_dm_UserClosed && model_)
-        if (const outlook::ExplorerPtr explorer = model_->activeExplorer())
-            if (const outlook::CommandBarsPtr bars = explorer->commandBars())
-                if (const outlook::CommandBarPtr bar = bars->find(kvnBarName))
-                    (void)bar->remove();
+    if (removeMode == com::ext_dm_UserClosed)
+        deleteKvnBar(model_);
     subscriptions_.clear();
     commands_.reset();
     if (engine_ && engine_->constructedOK())

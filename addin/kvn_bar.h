@@ -9,7 +9,9 @@
 // Threads: the host's main thread.
 #pragma once
 
+#include "platform/outlook/outlook.h"
 #include "platform/outlook/outlook_command_bars.h"
+#include "platform/outlook/outlook_explorer.h"
 
 #include <memory>
 #include <string>
@@ -46,5 +48,16 @@ std::string recheckTooltip(double checkFromTime);
 // "Error 107" (a control could not be added), "Error 108" (a control is not
 // the button or popup it was added as). `built` holds what was made.
 std::string buildKvnBar(outlook::CommandBars& bars, double checkFromTime, KvnBar& built);
+
+// Deletes the bar "KVN" from the active explorer's command bars (the add-in
+// removed by the user, the clean-up add-in). Every missing link of the chain
+// leaves nothing to delete.
+inline void deleteKvnBar(const outlook::ApplicationPtr& model)
+{
+    const outlook::ExplorerPtr explorer = model ? model->activeExplorer() : nullptr;
+    const outlook::CommandBarsPtr bars = explorer ? explorer->commandBars() : nullptr;
+    if (const outlook::CommandBarPtr bar = bars ? bars->find(kvnBarName) : nullptr)
+        (void)bar->remove();
+}
 
 } // namespace kvn

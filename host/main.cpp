@@ -3,6 +3,7 @@
 #include "host/host_options.h"
 #include "host/window/qt_host_view.h"
 #include "ui/qt_ui.h"
+#include "ui/ui_factory.h"
 
 #include <QApplication>
 
@@ -12,7 +13,7 @@ namespace {
 
 int runWithWindow(int argc, char** argv, const kvn::host::HostOptions& options)
 {
-    if (!kvn::host::displayAvailable()) {
+    if (!kvn::displayAvailable()) {
         std::cerr << "korvane: there is no display to show the window on; without a window, run "
                      "\"korvane --headless\"\n";
         return kvn::host::exitUsage;

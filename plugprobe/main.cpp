@@ -4,22 +4,9 @@
 #include "plugprobe/flash_check.h"
 #include "plugprobe/probe_settings.h"
 #include "ui/qt_ui.h"
+#include "ui/ui_factory.h"
 
 #include <QApplication>
-
-#include <cstdlib>
-
-namespace {
-
-bool isSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
-bool hasDisplay() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM"); }
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -31,7 +18,7 @@ int main(int argc, char** argv)
     const kvn::plugprobe::ProbeSettings texts{kvn::plugprobe::downloadAddress, kvn::plugprobe::title};
     // Without a display the question goes to the terminal, answered with its
     // default, instead of the toolkit ending the program.
-    if (!hasDisplay()) {
+    if (!kvn::displayAvailable()) {
         kvn::ConsoleUi ui;
         kvn::plugprobe::subMain(registry, ui, texts);
         return 0;

@@ -8,20 +8,6 @@
 #include "sweep/korvsweep_registration.h"
 
 namespace kvn {
-namespace {
-
-// Every missing link of the chain leaves nothing to delete.
-void deleteKvnBar(outlook::IOutlookApplication& application)
-{
-    const outlook::ApplicationPtr model = application.objectModel();
-    const outlook::ExplorerPtr explorer = model ? model->activeExplorer() : nullptr;
-    const outlook::CommandBarsPtr bars = explorer ? explorer->commandBars() : nullptr;
-    if (const outlook::CommandBarPtr bar = bars ? bars->find(kvnBarName) : nullptr)
-        (void)bar->remove();
-}
-
-} // namespace
-
 com::HRESULT SweepAddin::OnConnection(
     com::IDispatch* application, com::ext_ConnectMode, com::IDispatch*, com::SafeArray*)
 {
@@ -29,7 +15,7 @@ com::HRESULT SweepAddin::OnConnection(
     if (application)
         (void)application->QueryInterface(outlook::applicationIid, application_.putVoid());
     if (application_)
-        deleteKvnBar(*application_.get());
+        deleteKvnBar(application_->objectModel());
     return com::S_OK;
 }
 

@@ -11,16 +11,8 @@
 #include <QMenu>
 #include <QSocketNotifier>
 
-#include <cstdlib>
-
 namespace kvn::host {
 namespace {
-
-bool isSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
 
 // File → New: a new e-mail in its own window, as an add-in's Display() of a
 // created item opens it.
@@ -61,7 +53,5 @@ void QtHostView::run(const HostViewContext& context, int wakeupDescriptor, const
     // Display() must not reach the window's compose windows once they are gone.
     context.application.setDisplayHandler({});
 }
-
-bool displayAvailable() { return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM"); }
 
 } // namespace kvn::host

@@ -23,8 +23,4 @@ private:
     std::function<void(MainWindow&)> shown_;
 };
 
-// True when the toolkit has somewhere to draw: a display, a Wayland display
-// or an explicitly chosen platform (QT_QPA_PLATFORM).
-bool displayAvailable();
-
 } // namespace kvn::host
