@@ -16,7 +16,11 @@ constexpr const char* kFromStatic = "_Hyperlink_From_Static_";
 } // namespace
 
 Hyperlink::Hyperlink(QLabel* label)
-    : label_(label), originalFont_(label->font()), underlineFont_(label->font()), originalPalette_(label->palette())
+    : label_(label),
+      watched_(label),
+      originalFont_(label->font()),
+      underlineFont_(label->font()),
+      originalPalette_(label->palette())
 {
     underlineFont_.setUnderline(true);
     label->setProperty(kOriginalProc, QVariant::fromValue(static_cast<QObject*>(this)));
@@ -31,12 +35,15 @@ Hyperlink::Hyperlink(QLabel* label)
     label->installEventFilter(this);
     // It goes with its label; the label is then past saving, so nothing is
     // restored.
-    connect(label, &QObject::destroyed, this, [this] { delete this; });
+    connect(label, &QObject::destroyed, this, [this] {
+        labelGone_ = true;
+        delete this;
+    });
 }
 
 Hyperlink::~Hyperlink()
 {
-    if (!label_)
+    if (labelGone_)
         return;
     label_->removeEventFilter(this);
     label_->setFont(originalFont_);
@@ -47,7 +54,7 @@ Hyperlink::~Hyperlink()
 
 void Hyperlink::setHot(bool hot)
 {
-    if (hot == hot_ || !label_)
+    if (hot == hot_ || labelGone_)
         return;
     hot_ = hot;
     label_->setFont(hot ? underlineFont_ : originalFont_);
@@ -55,7 +62,7 @@ void Hyperlink::setHot(bool hot)
 
 bool Hyperlink::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != label_)
+    if (watched != watched_ || labelGone_)
         return false;
     switch (event->type()) {
     case QEvent::Enter:

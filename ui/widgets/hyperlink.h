@@ -12,7 +12,6 @@
 #include <QFont>
 #include <QObject>
 #include <QPalette>
-#include <QPointer>
 
 #include <QLabel>
 
@@ -42,7 +41,12 @@ protected:
 private:
     void setHot(bool hot);
 
-    QPointer<QLabel> label_;
+    // The label, used only while it is whole; while it is being destroyed
+    // it is no longer a QLabel, so events are matched against `watched_`
+    // and nothing is restored once `labelGone_` is set.
+    QLabel* label_;
+    QObject* watched_;
+    bool labelGone_ = false;
     QFont originalFont_;
     QFont underlineFont_;
     QPalette originalPalette_;

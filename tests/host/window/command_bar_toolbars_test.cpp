@@ -169,7 +169,7 @@ TEST_F(CommandBarToolbarsTest, ChangedControlsAndDeletedBarsAreRedrawn)
     const auto odd = other->controls()->add(outlook::msoControlButton, true)->asButton();
     ASSERT_TRUE(odd->setCaption("Odd"));
     ASSERT_TRUE(odd->setStyle(outlook::msoButtonIcon));
-    ASSERT_TRUE(odd->setFace(std::string("BM\x10\0\0\0 truncated", 18)));
+    ASSERT_TRUE(odd->setFace(std::string("BM\x10\0\0\0 truncated", 16)));
 
     host::CommandBarToolbars drawn(window, bars);
     ASSERT_EQ(toolbars().size(), 2);
