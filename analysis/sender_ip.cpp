@@ -33,14 +33,20 @@ long valueOf(std::string_view text)
     return negative ? -value : value;
 }
 
-std::string lowerAscii(std::string_view text)
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Where `lowerNeedle` first occurs in text, ASCII letters compared without
+// case.
+std::size_t findIgnoringCase(std::string_view text, std::string_view lowerNeedle)
 {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    for (std::size_t at = 0; at + lowerNeedle.size() <= text.size(); ++at) {
+        std::size_t i = 0;
+        while (i < lowerNeedle.size() && lowerAscii(text[at + i]) == lowerNeedle[i])
+            ++i;
+        if (i == lowerNeedle.size())
+            return at;
     }
-    return lower;
+    return std::string_view::npos;
 }
 
 // The first octet: the number ending just before the dot, read from the last
@@ -88,11 +94,12 @@ std::string extractSenderIp(std::string_view headers)
 {
     if (headers.empty())
         return {};
-    const std::string lower = lowerAscii(headers);
-    const std::size_t start = lower.find("received: from");
-    if (start == std::string::npos)
+    // Case matters only in finding the field: the address is read from
+    // digits, dots, blanks and signs.
+    const std::size_t start = findIgnoringCase(headers, "received: from");
+    if (start == std::string_view::npos)
         return {};
-    const std::string_view text = std::string_view(lower).substr(start);
+    const std::string_view text = headers.substr(start);
 
     std::size_t lastDot = 0;
     constexpr std::size_t noCandidate = std::string_view::npos;

@@ -1,6 +1,7 @@
 #include "platform/core/utf8_text.h"
 
 #include <cstdint>
+#include <cstring>
 #include <locale.h>
 #include <wctype.h>
 
@@ -73,6 +74,39 @@ std::int64_t sortKeyOf(const Character& character)
     return static_cast<std::int64_t>(lowerOf(character.value));
 }
 
+// The length of the run of ASCII bytes that text starts with, eight bytes at
+// a time while they last.
+std::size_t asciiPrefixLength(std::string_view text)
+{
+    constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        if ((word & highBits) != 0)
+            break;
+    }
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80)
+        ++at;
+    return at;
+}
+
+// out gets text's leading ASCII run lower-cased (a loop over plain bytes,
+// which the compiler vectorises); answers where the run ended.
+std::size_t appendLowerAsciiPrefix(std::string& out, std::string_view text)
+{
+    const std::size_t run = asciiPrefixLength(text);
+    const std::size_t from = out.size();
+    out.resize(from + run);
+    const char* source = text.data();
+    char* target = out.data() + from;
+    for (std::size_t i = 0; i < run; ++i) {
+        const auto byte = static_cast<unsigned char>(source[i]);
+        target[i] = static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? 'a' - 'A' : 0));
+    }
+    return run;
+}
+
 } // namespace
 
 void appendUtf8(std::string& out, char32_t codePoint)
@@ -112,11 +146,9 @@ std::string toLowerUtf8(std::string_view text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
-        if (const auto byte = static_cast<unsigned char>(text[at]); byte < 0x80) {
-            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
-            ++at;
-            continue;
-        }
+        at += appendLowerAsciiPrefix(out, text.substr(at));
+        if (at == text.size())
+            break;
         const Character character = decodeAt(text, at);
         if (character.isRawByte)
             out += text[at];
@@ -132,12 +164,9 @@ std::string caseFoldKey(std::string_view text)
     std::string key;
     key.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < 0x80) {
-            key += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
-            ++at;
-            continue;
-        }
+        at += appendLowerAsciiPrefix(key, text.substr(at));
+        if (at == text.size())
+            break;
         const Character character = decodeAt(text, at);
         if (character.isRawByte) {
             key += '\xFF';

@@ -17,6 +17,9 @@ namespace {
 // A line whose first this-many bytes hold no colon is no header field.
 constexpr std::size_t maxNameBytes = 256;
 
+// What the transport headers reserve before the first piece is scanned.
+constexpr std::size_t initialTransportBytes = 4096;
+
 bool equalsIgnoringCase(std::string_view text, std::string_view wanted)
 {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -81,6 +84,10 @@ HeaderScanner::HeaderScanner(const HeaderScanLimits& limits)
 
 bool HeaderScanner::feed(std::string_view piece)
 {
+    // Most blocks are a few kilobytes: room for them at once spares the
+    // transport headers their growing step by step.
+    if (result_.scannedBytes == 0)
+        result_.transportHeaders.reserve(std::min(piece.size(), initialTransportBytes));
     std::size_t at = 0;
     while (!over_ && at < piece.size()) {
         if (result_.scannedBytes >= limits_.blockBytes) {
@@ -154,8 +161,8 @@ void HeaderScanner::scanNameByte(char byte)
 {
     if (byte == ':' && !pending_.empty()) {
         startField(kindOf(pending_));
+        pending_ += ':';
         toTransport(pending_);
-        toTransport(":");
         line_ = LineState::Content;
         return;
     }
@@ -181,24 +188,44 @@ bool HeaderScanner::isRecipientField(FieldKind kind)
 
 HeaderScanner::FieldKind HeaderScanner::kindOf(std::string_view name)
 {
-    static constexpr std::pair<std::string_view, FieldKind> known[] = {
-        {"Subject", FieldKind::Subject},
-        {"From", FieldKind::From},
-        {"Sender", FieldKind::Sender},
-        {"Return-Path", FieldKind::ReturnPath},
-        {"To", FieldKind::To},
-        {"Cc", FieldKind::Cc},
-        {"Bcc", FieldKind::Bcc},
-        {"Received", FieldKind::Received},
-        {"Content-Type", FieldKind::ContentType},
-        {"Content-Class", FieldKind::ContentClass},
-        {"Content-Transfer-Encoding", FieldKind::Mime},
-        {"Content-Disposition", FieldKind::Mime},
-        {"MIME-Version", FieldKind::Mime},
+    struct Known {
+        std::string_view name;
+        FieldKind kind;
     };
-    for (const auto& [wanted, kind] : known) {
-        if (equalsIgnoringCase(name, wanted))
-            return kind;
+    // By length, so that a name is compared with at most two of them.
+    static constexpr Known byLength[][2] = {
+        {},
+        {},
+        {{"To", FieldKind::To}, {"Cc", FieldKind::Cc}},
+        {{"Bcc", FieldKind::Bcc}},
+        {{"From", FieldKind::From}},
+        {},
+        {{"Sender", FieldKind::Sender}},
+        {{"Subject", FieldKind::Subject}},
+        {{"Received", FieldKind::Received}},
+        {},
+        {},
+        {{"Return-Path", FieldKind::ReturnPath}},
+        {{"Content-Type", FieldKind::ContentType}, {"MIME-Version", FieldKind::Mime}},
+        {{"Content-Class", FieldKind::ContentClass}},
+        {},
+        {},
+        {},
+        {},
+        {},
+        {{"Content-Disposition", FieldKind::Mime}},
+        {},
+        {},
+        {},
+        {},
+        {},
+        {{"Content-Transfer-Encoding", FieldKind::Mime}},
+    };
+    if (name.size() >= std::size(byLength))
+        return FieldKind::Other;
+    for (const Known& known : byLength[name.size()]) {
+        if (!known.name.empty() && equalsIgnoringCase(name, known.name))
+            return known.kind;
     }
     return FieldKind::Other;
 }
@@ -208,12 +235,13 @@ std::size_t HeaderScanner::scanContent(std::string_view piece)
     const std::size_t newline = piece.find('\n');
     const std::string_view text = piece.substr(0, newline);
     toValue(text);
-    toTransport(text);
     if (!text.empty())
         lastWasCr_ = text.back() == '\r';
-    if (newline == std::string_view::npos)
+    if (newline == std::string_view::npos) {
+        toTransport(text);
         return piece.size();
-    toTransport("\n");
+    }
+    toTransport(piece.substr(0, newline + 1));
     lineEnd();
     return newline + 1;
 }

@@ -170,7 +170,16 @@ std::string plainTextToHtml(std::string_view text)
 {
     std::string html = "<html><body>";
     html.reserve(text.size() + text.size() / 8 + 32);
+    const auto special = [](char c) { return c == '&' || c == '<' || c == '>' || c == '"' || c == '\r' || c == '\n'; };
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // The bytes that stand as they are go over in one piece.
+        std::size_t run = i;
+        while (run < text.size() && !special(text[run]))
+            ++run;
+        html.append(text.substr(i, run - i));
+        if (run == text.size())
+            break;
+        i = run;
         switch (text[i]) {
         case '&':
             html += "&amp;";
@@ -189,11 +198,9 @@ std::string plainTextToHtml(std::string_view text)
                 ++i;
             html += "<br>\n";
             break;
-        case '\n':
+        default: // '\n'
             html += "<br>\n";
             break;
-        default:
-            html += text[i];
         }
     }
     html += "</body></html>";

@@ -77,7 +77,7 @@ enum class FolderKind { Top, Mail, Contacts };
 class MaildirFolder final : public Folder, public std::enable_shared_from_this<MaildirFolder> {
 public:
     MaildirFolder(StorePtr store, FolderKind kind, std::vector<std::string> path)
-        : store_(std::move(store)), kind_(kind), path_(std::move(path))
+        : store_(std::move(store)), kind_(kind), path_(std::move(path)), directory_(store_->folderDirectory(path_))
     {
     }
     std::string name() override;
@@ -91,7 +91,8 @@ public:
     const StorePtr& store() const { return store_; }
     FolderKind kind() const { return kind_; }
     const std::vector<std::string>& path() const { return path_; }
-    std::string directory() const { return store_->folderDirectory(path_); }
+    // Worked out once: every message's path starts with it.
+    const std::string& directory() const { return directory_; }
 
     // The store's ensureMaildir for this folder, looked at once and then
     // taken as known, so that a pass moving thousands of messages here does
@@ -105,6 +106,7 @@ private:
     StorePtr store_;
     FolderKind kind_;
     std::vector<std::string> path_;
+    std::string directory_;
     std::atomic<bool> maildirKnown_{false};
 };
 using MaildirFolderPtr = std::shared_ptr<MaildirFolder>;

@@ -118,6 +118,9 @@ TEST(HtmlText, PlainTextToHtmlEscapesAndBreaksLines)
 {
     EXPECT_EQ(plainTextToHtml("a<b & \"c\"\r\nd\re\n"),
         "<html><body>a&lt;b &amp; &quot;c&quot;<br>\nd<br>\ne<br>\n</body></html>");
+    EXPECT_EQ(plainTextToHtml(""), "<html><body></body></html>");
+    EXPECT_EQ(plainTextToHtml(">>only text after"), "<html><body>&gt;&gt;only text after</body></html>");
+    EXPECT_EQ(plainTextToHtml("\r"), "<html><body><br>\n</body></html>");
 }
 
 TEST(HtmlText, TextOfHtmlDropsMarkupAndDecodesEntities)

@@ -24,6 +24,26 @@ TEST(Utf8Text, KeepsBytesThatAreNotUtf8)
     EXPECT_EQ(toLowerUtf8(withNul), std::string("a\0b", 3));
 }
 
+// ASCII runs are lowered eight bytes at a time: a letter or a character
+// outside ASCII on either side of every such step, and the bytes next to
+// 'A' and 'Z', come out as they do one by one.
+TEST(Utf8Text, LowersTheSameWhereverAsciiRunsStartAndEnd)
+{
+    const std::string upper = "@AZ[`az{HELLO.WORLD-0123456789";
+    const std::string lower = "@az[`az{hello.world-0123456789";
+    for (std::size_t cut = 0; cut <= upper.size(); ++cut) {
+        for (const auto& [other, otherLowered] : {std::pair<std::string, std::string>{"\xC3\x89", "\xC3\xA9"},
+                 {"\xFF", "\xFF"}, {"\xE2\x82\xAC", "\xE2\x82\xAC"}}) {
+            const std::string text = upper.substr(0, cut) + other + upper.substr(cut) + other;
+            EXPECT_EQ(toLowerUtf8(text), lower.substr(0, cut) + otherLowered + lower.substr(cut) + otherLowered);
+            EXPECT_EQ(
+                caseFoldKey(text), caseFoldKey(lower.substr(0, cut) + otherLowered + lower.substr(cut) + otherLowered))
+                << cut;
+        }
+        EXPECT_EQ(toLowerUtf8(upper.substr(0, cut)), lower.substr(0, cut));
+    }
+}
+
 TEST(Utf8Text, ComparesWholeTextsIgnoringCase)
 {
     EXPECT_TRUE(equalsIgnoringCase("Jörg@Example.de", "JÖRG@example.DE"));
