@@ -6,15 +6,11 @@ namespace kvn {
 
 WordSearchText::WordSearchText(std::string lowerCaseText) : text_(std::move(lowerCaseText))
 {
+    const char* text = text_.data();
     for (std::size_t i = 1; i < text_.size(); ++i) {
-        const std::size_t pair = pairOf(text_[i - 1], text_[i]);
+        const std::size_t pair = pairOf(text[i - 1], text[i]);
         pairs_[pair / 64] |= std::uint64_t{1} << (pair % 64);
     }
-}
-
-std::size_t WordSearchText::pairOf(char first, char second)
-{
-    return static_cast<std::size_t>(static_cast<unsigned char>(first)) << 8 | static_cast<unsigned char>(second);
 }
 
 // Every byte pair of a word that occurs in the text occurs in the text.

@@ -24,7 +24,10 @@ public:
     const std::string& text() const { return text_; }
 
 private:
-    static std::size_t pairOf(char first, char second);
+    static std::size_t pairOf(char first, char second)
+    {
+        return static_cast<std::size_t>(static_cast<unsigned char>(first)) << 8 | static_cast<unsigned char>(second);
+    }
     bool mayHold(std::string_view word) const;
 
     std::string text_;

@@ -29,11 +29,6 @@ bool mayBeMessage(const DirectoryEntry& entry)
     return entry.type == Type::Regular || entry.type == Type::Symlink || entry.type == Type::Unknown;
 }
 
-std::string pathOf(const std::string& folderDir, const MessageFile& file)
-{
-    return folderDir + "/" + file.subdir + "/" + file.fileName;
-}
-
 // The messages of a folder by unique name, each once. A listing read at once
 // names each file once, so the first one is taken whole; the index (views of
 // the names in files_) is made only when a file is to be added or looked up.
@@ -144,9 +139,18 @@ std::optional<std::vector<MessageFile>> relocate(
 
 } // namespace
 
+std::string messagePath(const std::string& folderDir, const MessageFile& file)
+{
+    // Built in one allocation: every look at a message starts here.
+    std::string path;
+    path.reserve(folderDir.size() + file.subdir.size() + file.fileName.size() + 2);
+    path.append(folderDir).append(1, '/').append(file.subdir).append(1, '/').append(file.fileName);
+    return path;
+}
+
 FileState lookAtFile(const std::string& folderDir, MessageFile& file)
 {
-    std::string path = pathOf(folderDir, file);
+    std::string path = messagePath(folderDir, file);
     struct stat info { };
     if (stat(path.c_str(), &info) == 0) {
         if (!S_ISREG(info.st_mode))

@@ -33,6 +33,9 @@ enum class FileState {
 };
 FileState lookAtFile(const std::string& folderDir, MessageFile& file);
 
+// folderDir/subdir/fileName.
+std::string messagePath(const std::string& folderDir, const MessageFile& file);
+
 // The message at its last-seen name, or at the name that a change of the
 // seen flag or a client's move from new/ into cur/ gives it, with its mtime;
 // one stat() per name tried. Empty when it is at none of them.

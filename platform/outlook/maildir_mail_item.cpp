@@ -238,10 +238,7 @@ private:
         return std::nullopt;
     }
 
-    std::string pathOf(const MessageFile& file) const
-    {
-        return folder_->directory() + "/" + file.subdir + "/" + file.fileName;
-    }
+    std::string pathOf(const MessageFile& file) const { return messagePath(folder_->directory(), file); }
 
     // True when the file is where we last saw it or was found again under
     // its unique name. Called with fileMutex_ held.
