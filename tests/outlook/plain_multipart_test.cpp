@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -241,6 +243,12 @@ TEST(PlainMultipart, HostileStructuresReadAsGMimeReadsThem)
             boundary, {part("Content-Type: multipart/mixed; boundary=b" + std::to_string(level + 1) + "\r\n", deep)});
         shapes.push_back({"multipart/mixed; boundary=" + boundary, deep});
     }
+    // Boundaries of every character MIME allows in one, quoted and not.
+    for (const std::string boundary : {"=_Part(1)+,./:?'x", "a'b", "a(b)", "a+b,c", "a.b/c", "a:b", "a=b", "a?b", "-",
+             "_", "0123456789012345678901234567890123456789012345678901234567890123456789", "x y", "x "}) {
+        shapes.push_back({"multipart/alternative; boundary=\"" + boundary + "\"", alternative(boundary)});
+        shapes.push_back({"multipart/alternative; boundary=" + boundary, alternative(boundary)});
+    }
     for (const Shape& shape : shapes) {
         expectSameContent(messageOf(shape));
         expectSameContent(messageOf(shape, "\n"));
@@ -321,6 +329,48 @@ TEST(PlainMultipart, MessageFilesReadAsGMimeReadsThem)
             EXPECT_EQ(read->attachmentNames, slow.attachmentNames);
         }
     }
+}
+
+} // namespace
+} // namespace kvn::outlook
+
+namespace kvn::outlook {
+namespace {
+
+// Random edits of the ordinary shapes, made where parsers are likeliest to
+// part ways: line ends, dashes, boundaries, quotes, parameters, 8-bit bytes.
+std::string mutated(std::string message, std::mt19937& random)
+{
+    static const std::vector<std::string> pieces = {"\r", "\n", "\r\n", "--", "-", "alt", "mixed", "--alt", "--alt--",
+        "--mixed\r\n", "\r\n--m--\r\n", " ", "\t", "=", "\"", ";", ":", std::string(1, '\0'), "\xE9", "=?", "*",
+        "\r\n\r\n", "Content-Type: text/html\r\n", "; name=x", "; boundary=alt", "Content-Disposition: attachment\r\n"};
+    const int edits = 1 + static_cast<int>(random() % 3);
+    for (int edit = 0; edit < edits && !message.empty(); ++edit) {
+        const std::size_t at = random() % message.size();
+        switch (random() % 4) {
+        case 0:
+            message.insert(at, pieces[random() % pieces.size()]);
+            break;
+        case 1:
+            message.erase(at, 1 + random() % 8);
+            break;
+        case 2:
+            message.insert(at, message.substr(at, 1 + random() % 40));
+            break;
+        default:
+            message[at] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[at])));
+            break;
+        }
+    }
+    return message;
+}
+
+TEST(PlainMultipart, RandomEditsReadAsGMimeReadsThem)
+{
+    std::mt19937 random(20261209);
+    const std::vector<Shape> shapes = ordinaryShapes();
+    for (int round = 0; round < 2000; ++round)
+        expectSameContent(mutated(messageOf(shapes[random() % shapes.size()]), random));
 }
 
 } // namespace
