@@ -37,11 +37,12 @@ std::optional<PlainMultipart> plainMultipartOf(std::string_view mimeHeaders);
 // message order. Empty when the body is over maxPlainBodyBytes or holds a NUL
 // byte, when its structure is not plainly well formed (a missing or unclean
 // delimiter, a part without its empty line, a multipart left open, a
-// delimiter line of one multipart inside another), when a part has a header
-// plainLayoutOf-like reading cannot be sure of (8-bit bytes, encoded words
-// or RFC 2231 parameters, unknown parameters, a message/* or other multipart
-// type), or when a chosen body is in another charset or its encoding is not
-// plainly well formed.
+// delimiter line of one multipart inside another, nesting deeper than
+// maxPlainMultipartDepth), when a part's header is not read with certainty
+// (8-bit bytes, encoded words or RFC 2231 parameters, unknown parameters, a
+// field of those read here written twice, a message/* or other multipart
+// type), or when a chosen body is in a charset plainBody does not hand on or
+// its encoding is not plainly well formed.
 std::optional<MessageContent> plainMultipartContent(const PlainMultipart& multipart, std::string_view body);
 
 } // namespace kvn::outlook::detail
