@@ -20,6 +20,10 @@ namespace {
 
 // More parts than this in one message are left to GMime.
 constexpr std::size_t maxPlainParts = 256;
+// Delimiter lines with more than this after the boundary are left to GMime,
+// which reads a line longer than its buffer in pieces and may take such a
+// line's CR differently; real delimiter lines hold a blank or two at most.
+constexpr std::size_t maxDelimiterPadding = 64;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -38,6 +42,8 @@ LineKind kindOfLine(std::string_view line, std::string_view dashBoundary)
     if (!line.starts_with(dashBoundary))
         return LineKind::Content;
     std::string_view rest = line.substr(dashBoundary.size());
+    if (rest.size() > maxDelimiterPadding)
+        return LineKind::Unclear;
     if (!rest.empty() && rest.back() == '\r')
         rest.remove_suffix(1);
     if (onlyBlanks(rest))

@@ -255,6 +255,25 @@ TEST(PlainMultipart, HostileStructuresReadAsGMimeReadsThem)
     }
 }
 
+TEST(PlainMultipart, LongLinesReadAsGMimeReadsThem)
+{
+    // Parsers read in blocks: delimiters that fall across one, lines longer
+    // than one, and delimiter lines padded far beyond one.
+    const std::string alt = "multipart/alternative; boundary=alt";
+    for (std::size_t length = 4000; length < 4200; length += 7) {
+        const std::string line(length, 'w');
+        expectSameContent(messageOf({alt, multipartBody("alt", {part("", line), part("", line + "\r\n" + line)})}));
+        expectSameContent(messageOf({alt, "--alt" + std::string(length, ' ') + "\r\n" + textPart + "\r\n--alt--\r\n"}));
+    }
+    for (std::size_t length = 3900; length < 4300; ++length)
+        expectSameContent(messageOf(
+            {alt, multipartBody("alt", {part("", std::string(length, 'w'))}, std::string(60, ' ') + "\r\n")}));
+    for (const std::size_t length : {8190u, 8191u, 8192u, 8193u, 16384u, 70000u})
+        expectSameContent(messageOf({alt,
+            "--alt\r\n" + textPart + "\r\n--alt" + std::string(length, '\t') + "\r\n" + htmlPart + "\r\n--alt--"
+                + std::string(length, ' ') + "\r\n"}));
+}
+
 TEST(PlainMultipart, OddPartHeadersReadAsGMimeReadsThem)
 {
     const std::vector<std::string> partHeaders = {
