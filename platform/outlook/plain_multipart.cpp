@@ -20,9 +20,13 @@ namespace {
 
 // More parts than this in one message are left to GMime.
 constexpr std::size_t maxPlainParts = 256;
+// GMime reads a line longer than its buffer in pieces, and the start of a
+// piece can pass for the start of a line: a line longer than this that holds
+// a boundary is left to GMime.
+constexpr std::size_t maxPlainLineBytes = 998;
 // Delimiter lines with more than this after the boundary are left to GMime,
-// which reads a line longer than its buffer in pieces and may take such a
-// line's CR differently; real delimiter lines hold a blank or two at most.
+// which, reading them in pieces, may take the CR before them differently;
+// real delimiter lines hold a blank or two at most.
 constexpr std::size_t maxDelimiterPadding = 64;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -76,7 +80,10 @@ std::optional<std::vector<Extent>> partsOf(const Extent& extent, std::string_vie
         const std::size_t lineEnd = body.find('\n', position);
         const std::size_t next = lineEnd == none ? body.size() : lineEnd + 1;
         const std::size_t lineStop = lineEnd == none ? body.size() : lineEnd;
-        const LineKind kind = kindOfLine(body.substr(position, lineStop - position), dashBoundary);
+        const std::string_view line = body.substr(position, lineStop - position);
+        if (line.size() > maxPlainLineBytes && line.find(dashBoundary) != std::string_view::npos)
+            return std::nullopt;
+        const LineKind kind = kindOfLine(line, dashBoundary);
         if (kind == LineKind::Unclear || (kind != LineKind::Content && closed))
             return std::nullopt;
         if (kind != LineKind::Content) {

@@ -260,11 +260,22 @@ TEST(PlainMultipart, LongLinesReadAsGMimeReadsThem)
     // Parsers read in blocks: delimiters that fall across one, lines longer
     // than one, and delimiter lines padded far beyond one.
     const std::string alt = "multipart/alternative; boundary=alt";
-    for (std::size_t length = 4000; length < 4200; length += 7) {
+    std::string shortLines;
+    for (int line = 0; line < 1500; ++line)
+        shortLines += std::string(static_cast<std::size_t>(line % 13 + 1), 'x') + "--alt"
+            + std::string(line % 7 == 0 ? "--" : "") + " y\r\n";
+    for (std::size_t shift = 0; shift < 12; ++shift) {
+        const std::string body = multipartBody("alt", {part("", std::string(shift, 's') + shortLines)});
+        expectSameContent(messageOf({alt, body}));
+        EXPECT_TRUE(detail::plainMultipartContent({"alt"}, body));
+    }
+    for (std::size_t length = 4000; length < 4200; ++length) {
         const std::string line(length, 'w');
         expectSameContent(messageOf({alt, multipartBody("alt", {part("", line), part("", line + "\r\n" + line)})}));
         expectSameContent(messageOf({alt, "--alt" + std::string(length, ' ') + "\r\n" + textPart + "\r\n--alt--\r\n"}));
     }
+    for (std::size_t length = 3900; length < 4300; ++length)
+        expectSameContent(messageOf({alt, multipartBody("alt", {part("", std::string(length, 'w') + "--alt\r\nx")})}));
     for (std::size_t length = 3900; length < 4300; ++length)
         expectSameContent(messageOf(
             {alt, multipartBody("alt", {part("", std::string(length, 'w'))}, std::string(60, ' ') + "\r\n")}));
