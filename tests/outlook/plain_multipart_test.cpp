@@ -269,6 +269,15 @@ TEST(PlainMultipart, LongLinesReadAsGMimeReadsThem)
         expectSameContent(messageOf({alt, body}));
         EXPECT_TRUE(detail::plainMultipartContent({"alt"}, body));
     }
+    // Every delimiter and part header of an ordinary shape across a block's end.
+    const Shape mixed = ordinaryShapes()[3];
+    std::string preamble;
+    for (std::size_t length = 3300; length < 4200; length += 3) {
+        preamble.assign(length % 61, 'p');
+        for (std::size_t line = 0; line < length / 61; ++line)
+            preamble += std::string(59, 'p') + "\r\n";
+        expectSameContent(messageOf({mixed.type, preamble + mixed.body}));
+    }
     for (std::size_t length = 4000; length < 4200; ++length) {
         const std::string line(length, 'w');
         expectSameContent(messageOf({alt, multipartBody("alt", {part("", line), part("", line + "\r\n" + line)})}));
