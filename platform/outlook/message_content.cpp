@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 namespace kvn::outlook {
@@ -206,8 +207,12 @@ private:
     bool haveText_ = false;
 };
 
+// How many bodies GMime has parsed; see gmimeBodyParseCount.
+std::atomic<std::size_t> gmimeBodyParses{0};
+
 MessageContent parseStream(GMimeStream* stream)
 {
+    gmimeBodyParses.fetch_add(1, std::memory_order_relaxed);
     GRef<GMimeParser> parser(g_mime_parser_new_with_stream(stream));
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
     const GRef<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
@@ -238,6 +243,8 @@ MessageContent parseScanned(const BodyLayout& scanned, GRef<GMimeStream> body)
 }
 
 } // namespace
+
+std::size_t gmimeBodyParseCount() { return gmimeBodyParses.load(std::memory_order_relaxed); }
 
 MessageContent parseMessageContent(std::string_view message, ParsePath path)
 {

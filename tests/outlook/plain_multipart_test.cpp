@@ -133,6 +133,29 @@ TEST(PlainMultipart, OrdinaryShapesReadAsGMimeReadsThemAndWithoutIt)
     EXPECT_EQ(mixed->attachmentNames, std::vector<std::string>{"report.pdf"});
 }
 
+TEST(PlainMultipart, OrdinaryShapesNeverReachGMime)
+{
+    // The speed-up holds only while the readers of messages and files take
+    // the plain path: GMime parses no ordinary shape, and parses the first
+    // shape the reader gives up on.
+    testing::TempFolder temp;
+    const std::string path = temp / "message";
+    for (const Shape& shape : ordinaryShapes()) {
+        const std::string message = messageOf(shape);
+        testing::writeWholeFile(path, message);
+        BodyLayout layout;
+        ASSERT_TRUE(readMessageHeaders(path, layout));
+        const std::size_t before = detail::gmimeBodyParseCount();
+        detail::parseMessageContent(message);
+        ASSERT_TRUE(readMessageContent(path, layout));
+        ASSERT_TRUE(readMessageContent(path));
+        EXPECT_EQ(detail::gmimeBodyParseCount(), before) << message;
+    }
+    const std::size_t before = detail::gmimeBodyParseCount();
+    detail::parseMessageContent(messageOf({"multipart/digest; boundary=d", multipartBody("d", {textPart})}));
+    EXPECT_EQ(detail::gmimeBodyParseCount(), before + 1);
+}
+
 TEST(PlainMultipart, TheBenchmarkInboxShapesAreReadWithoutGMime)
 {
     // The shapes bench/pass_inbox.cpp writes for its multipart messages.
