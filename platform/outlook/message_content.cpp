@@ -12,11 +12,13 @@
 #include "platform/outlook/html_text.h"
 #include "platform/outlook/message_parse.h"
 #include "platform/outlook/plain_body.h"
+#include "platform/outlook/plain_multipart.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 namespace kvn::outlook {
@@ -118,13 +120,31 @@ MessageContent withBothBodies(MessageContent content, bool* textLeftOut)
 
 namespace {
 
-// The content of a single text part read without GMime; empty when the
-// message is not one that plainBody reads.
-std::optional<MessageContent> plainContent(const std::optional<PlainLayout>& layout, std::string_view body)
+// Which plain reader, if any, may read a body with these MIME header lines.
+struct PlainShape {
+    std::optional<PlainLayout> single;
+    std::optional<PlainMultipart> multipart;
+
+    explicit operator bool() const { return single || multipart; }
+};
+
+PlainShape plainShapeOf(std::string_view mimeHeaders)
 {
-    if (!layout)
+    PlainShape shape{plainLayoutOf(mimeHeaders), std::nullopt};
+    if (!shape.single)
+        shape.multipart = plainMultipartOf(mimeHeaders);
+    return shape;
+}
+
+// The content of a single text part or an ordinary multipart read without
+// GMime, the bodies as found; empty when the plain readers give up on it.
+std::optional<MessageContent> plainContent(const PlainShape& shape, std::string_view body)
+{
+    if (shape.multipart)
+        return plainMultipartContent(*shape.multipart, body);
+    if (!shape.single)
         return std::nullopt;
-    std::optional<PlainBody> plain = plainBody(*layout, body);
+    std::optional<PlainBody> plain = plainBody(*shape.single, body);
     if (!plain)
         return std::nullopt;
     MessageContent content;
@@ -187,8 +207,12 @@ private:
     bool haveText_ = false;
 };
 
+// How many bodies GMime has parsed; see gmimeBodyParseCount.
+std::atomic<std::size_t> gmimeBodyParses{0};
+
 MessageContent parseStream(GMimeStream* stream)
 {
+    gmimeBodyParses.fetch_add(1, std::memory_order_relaxed);
     GRef<GMimeParser> parser(g_mime_parser_new_with_stream(stream));
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
     const GRef<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
@@ -220,6 +244,8 @@ MessageContent parseScanned(const BodyLayout& scanned, GRef<GMimeStream> body)
 
 } // namespace
 
+std::size_t gmimeBodyParseCount() { return gmimeBodyParses.load(std::memory_order_relaxed); }
+
 MessageContent parseMessageContent(std::string_view message, ParsePath path)
 {
     ensureGMime();
@@ -228,7 +254,7 @@ MessageContent parseMessageContent(std::string_view message, ParsePath path)
         return {};
     const std::string_view body = message.substr(scanned.bodyOffset, maxBodyScanBytes);
     if (path == ParsePath::Fast) {
-        if (std::optional<MessageContent> plain = plainContent(plainLayoutOf(scanned.mimeHeaders), body))
+        if (std::optional<MessageContent> plain = plainContent(plainShapeOf(scanned.mimeHeaders), body))
             return withBothBodies(std::move(*plain));
     }
     return withBothBodies(parseScanned(
@@ -248,7 +274,7 @@ std::optional<std::string> bodyBytes(int fd, std::size_t offset, std::size_t siz
 }
 
 // The bodies of the open file `fd` (owned by the call) laid out as `layout`
-// says: a single text part of a small file read at once, anything else
+// says: a single text part or ordinary multipart of a small file read at once, anything else
 // parsed by GMime from the file.
 std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayout>& known)
 {
@@ -268,7 +294,7 @@ std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayo
     const auto fileSize = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0));
     const std::size_t bodySize = fileSize > layout->bodyOffset ? fileSize - layout->bodyOffset : 0;
     if (bodySize <= detail::maxPlainBodyBytes) {
-        if (std::optional<detail::PlainLayout> plain = detail::plainLayoutOf(layout->mimeHeaders)) {
+        if (const detail::PlainShape plain = detail::plainShapeOf(layout->mimeHeaders)) {
             const std::optional<std::string> body = bodyBytes(fd, layout->bodyOffset, bodySize);
             if (!body)
                 return std::nullopt;

@@ -5,6 +5,7 @@
 #include "platform/outlook/header_scan.h"
 #include "platform/outlook/message_file.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace kvn::outlook::detail {
@@ -26,5 +27,10 @@ MessageContent withBothBodies(MessageContent content, bool* textLeftOut = nullpt
 
 // Bodies and attachment names of a whole message held in memory.
 MessageContent parseMessageContent(std::string_view message, ParsePath path = ParsePath::Fast);
+
+// How many message bodies GMime has parsed in this process, by any thread
+// (parseMessageContent and readMessageContent alike): lets tests see that
+// the plain readers, not GMime, read the ordinary shapes of mail.
+std::size_t gmimeBodyParseCount();
 
 } // namespace kvn::outlook::detail

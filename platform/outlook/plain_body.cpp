@@ -16,19 +16,13 @@ namespace kvn::outlook::detail {
 
 namespace {
 
-// MIME header lines larger than this are no plain single part.
-constexpr std::size_t maxPlainHeaderBytes = 4096;
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-struct Field {
-    std::string_view name;
-    std::string value; // unfolded
-};
+} // namespace
 
-// The fields of the header lines, continuation lines joined to their field;
-// empty when a line is no field or holds a bare CR.
-std::optional<std::vector<Field>> fieldsOf(std::string_view lines)
+std::optional<std::vector<PlainField>> plainFieldsOf(std::string_view lines)
 {
-    std::vector<Field> fields;
+    std::vector<PlainField> fields;
     while (!lines.empty()) {
         const std::size_t end = lines.find('\n');
         std::string_view line = lines.substr(0, end);
@@ -51,7 +45,7 @@ std::optional<std::vector<Field>> fieldsOf(std::string_view lines)
     return fields;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+namespace {
 
 bool isParameterNameChar(char c)
 {
@@ -64,17 +58,17 @@ bool isValueChar(char c)
         && c != ';' && c != ':' && c != '\\' && c != '/' && c != '[' && c != ']' && c != '?' && c != '=';
 }
 
-bool isUtf8Charset(std::string_view charset)
+} // namespace
+
+bool isPlainCharset(std::string_view charset)
 {
     return sameIgnoringCase(charset, "utf-8") || sameIgnoringCase(charset, "utf8")
         || sameIgnoringCase(charset, "us-ascii");
 }
 
-// The "; name=value" parameters after the media type: only charset, format
-// and delsp, each once. Sets the layout's charset.
-bool readParameters(std::string_view rest, PlainLayout& layout)
+std::optional<std::vector<PlainParameter>> plainParametersOf(std::string_view rest)
 {
-    bool seen[3] = {false, false, false};
+    std::vector<PlainParameter> parameters;
     std::size_t i = 0;
     const auto skipBlanks = [&] {
         while (i < rest.size() && isBlank(rest[i]))
@@ -83,24 +77,24 @@ bool readParameters(std::string_view rest, PlainLayout& layout)
     for (;;) {
         skipBlanks();
         if (i == rest.size())
-            return true;
+            return parameters;
         if (rest[i++] != ';')
-            return false;
+            return std::nullopt;
         skipBlanks();
         const std::size_t nameStart = i;
         while (i < rest.size() && isParameterNameChar(rest[i]))
             ++i;
         const std::string_view name = rest.substr(nameStart, i - nameStart);
         if (name.empty() || i == rest.size() || rest[i++] != '=')
-            return false;
+            return std::nullopt;
         std::string_view value;
         if (i < rest.size() && rest[i] == '"') {
             const std::size_t close = rest.find('"', i + 1);
             if (close == std::string_view::npos)
-                return false;
+                return std::nullopt;
             value = rest.substr(i + 1, close - i - 1);
             if (value.find('\\') != std::string_view::npos)
-                return false;
+                return std::nullopt;
             i = close + 1;
         } else {
             const std::size_t valueStart = i;
@@ -109,7 +103,22 @@ bool readParameters(std::string_view rest, PlainLayout& layout)
             value = rest.substr(valueStart, i - valueStart);
         }
         if (value.empty())
-            return false;
+            return std::nullopt;
+        parameters.push_back({name, value});
+    }
+}
+
+namespace {
+
+// The parameters after the media type: only charset, format and delsp, each
+// once. Sets the layout's charset.
+bool readParameters(std::string_view rest, PlainLayout& layout)
+{
+    const std::optional<std::vector<PlainParameter>> parameters = plainParametersOf(rest);
+    if (!parameters)
+        return false;
+    bool seen[3] = {false, false, false};
+    for (const auto& [name, value] : *parameters) {
         const std::size_t which = sameIgnoringCase(name, "charset") ? 0
             : sameIgnoringCase(name, "format")                      ? 1
             : sameIgnoringCase(name, "delsp")                       ? 2
@@ -118,11 +127,12 @@ bool readParameters(std::string_view rest, PlainLayout& layout)
             return false;
         seen[which] = true;
         if (which == 0) {
-            if (!isUtf8Charset(value))
+            if (!isPlainCharset(value))
                 return false;
             layout.charset = std::string(value);
         }
     }
+    return true;
 }
 
 bool readContentType(std::string_view value, PlainLayout& layout)
@@ -138,22 +148,24 @@ bool readContentType(std::string_view value, PlainLayout& layout)
     return readParameters(std::string_view(rest, static_cast<std::size_t>(value.data() + value.size() - rest)), layout);
 }
 
-bool readEncoding(std::string_view value, PlainLayout& layout)
+} // namespace
+
+std::optional<PlainLayout::Encoding> plainEncodingOf(std::string_view value)
 {
     while (!value.empty() && isBlank(value.front()))
         value.remove_prefix(1);
     while (!value.empty() && isBlank(value.back()))
         value.remove_suffix(1);
     if (sameIgnoringCase(value, "7bit") || sameIgnoringCase(value, "8bit") || sameIgnoringCase(value, "binary"))
-        layout.encoding = PlainLayout::Encoding::Identity;
-    else if (sameIgnoringCase(value, "quoted-printable"))
-        layout.encoding = PlainLayout::Encoding::QuotedPrintable;
-    else if (sameIgnoringCase(value, "base64"))
-        layout.encoding = PlainLayout::Encoding::Base64;
-    else
-        return false;
-    return true;
+        return PlainLayout::Encoding::Identity;
+    if (sameIgnoringCase(value, "quoted-printable"))
+        return PlainLayout::Encoding::QuotedPrintable;
+    if (sameIgnoringCase(value, "base64"))
+        return PlainLayout::Encoding::Base64;
+    return std::nullopt;
 }
+
+namespace {
 
 int hexValue(char c)
 {
@@ -248,13 +260,13 @@ std::optional<PlainLayout> plainLayoutOf(std::string_view mimeHeaders)
 {
     if (mimeHeaders.size() > maxPlainHeaderBytes)
         return std::nullopt;
-    const std::optional<std::vector<Field>> fields = fieldsOf(mimeHeaders);
+    const std::optional<std::vector<PlainField>> fields = plainFieldsOf(mimeHeaders);
     if (!fields)
         return std::nullopt;
     PlainLayout layout;
     bool seenType = false;
     bool seenEncoding = false;
-    for (const Field& field : *fields) {
+    for (const PlainField& field : *fields) {
         if (sameIgnoringCase(field.name, "MIME-Version"))
             continue;
         bool& seen = sameIgnoringCase(field.name, "Content-Type") ? seenType : seenEncoding;
@@ -264,8 +276,13 @@ std::optional<PlainLayout> plainLayoutOf(std::string_view mimeHeaders)
         if (sameIgnoringCase(field.name, "Content-Type")) {
             if (!readContentType(field.value, layout))
                 return std::nullopt;
-        } else if (!sameIgnoringCase(field.name, "Content-Transfer-Encoding") || !readEncoding(field.value, layout)) {
-            return std::nullopt; // a Content-Disposition, or an encoding not read here
+        } else {
+            const std::optional<PlainLayout::Encoding> encoding
+                = sameIgnoringCase(field.name, "Content-Transfer-Encoding") ? plainEncodingOf(field.value)
+                                                                            : std::nullopt;
+            if (!encoding)
+                return std::nullopt; // a Content-Disposition, or an encoding not read here
+            layout.encoding = *encoding;
         }
     }
     return layout;
