@@ -20,11 +20,20 @@ constexpr std::size_t maxNameBytes = 256;
 // What the transport headers reserve before the first piece is scanned.
 constexpr std::size_t initialTransportBytes = 4096;
 
-bool equalsIgnoringCase(std::string_view text, std::string_view wanted)
+// A field name against a known one written in lower case, of letters and
+// dashes only: a letter matches either case (setting the 0x20 bit maps only
+// its capital onto it), a dash only itself.
+bool isNamed(std::string_view text, std::string_view lowerName)
 {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return text.size() == wanted.size()
-        && std::equal(text.begin(), text.end(), wanted.begin(), [&](char a, char b) { return lower(a) == lower(b); });
+    if (text.size() != lowerName.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char wanted = lowerName[i];
+        const char got = wanted == '-' ? text[i] : static_cast<char>(text[i] | 0x20);
+        if (got != wanted)
+            return false;
+    }
+    return true;
 }
 
 // Each `c` in text[from..] becomes a space (found with memchr: the values
@@ -86,8 +95,11 @@ bool HeaderScanner::feed(std::string_view piece)
 {
     // Most blocks are a few kilobytes: room for them at once spares the
     // transport headers their growing step by step.
-    if (result_.scannedBytes == 0)
+    if (result_.scannedBytes == 0) {
+        if (!over_ && line_ == LineState::Start && kind_ == FieldKind::None && scanWholeBlock(piece))
+            return false;
         result_.transportHeaders.reserve(std::min(piece.size(), initialTransportBytes));
+    }
     std::size_t at = 0;
     while (!over_ && at < piece.size()) {
         if (result_.scannedBytes >= limits_.blockBytes) {
@@ -196,35 +208,35 @@ HeaderScanner::FieldKind HeaderScanner::kindOf(std::string_view name)
     static constexpr Known byLength[][2] = {
         {},
         {},
-        {{"To", FieldKind::To}, {"Cc", FieldKind::Cc}},
-        {{"Bcc", FieldKind::Bcc}},
-        {{"From", FieldKind::From}},
+        {{"to", FieldKind::To}, {"cc", FieldKind::Cc}},
+        {{"bcc", FieldKind::Bcc}},
+        {{"from", FieldKind::From}},
         {},
-        {{"Sender", FieldKind::Sender}},
-        {{"Subject", FieldKind::Subject}},
-        {{"Received", FieldKind::Received}},
-        {},
-        {},
-        {{"Return-Path", FieldKind::ReturnPath}},
-        {{"Content-Type", FieldKind::ContentType}, {"MIME-Version", FieldKind::Mime}},
-        {{"Content-Class", FieldKind::ContentClass}},
+        {{"sender", FieldKind::Sender}},
+        {{"subject", FieldKind::Subject}},
+        {{"received", FieldKind::Received}},
         {},
         {},
-        {},
-        {},
-        {},
-        {{"Content-Disposition", FieldKind::Mime}},
+        {{"return-path", FieldKind::ReturnPath}},
+        {{"content-type", FieldKind::ContentType}, {"mime-version", FieldKind::Mime}},
+        {{"content-class", FieldKind::ContentClass}},
         {},
         {},
         {},
         {},
         {},
-        {{"Content-Transfer-Encoding", FieldKind::Mime}},
+        {{"content-disposition", FieldKind::Mime}},
+        {},
+        {},
+        {},
+        {},
+        {},
+        {{"content-transfer-encoding", FieldKind::Mime}},
     };
     if (name.size() >= std::size(byLength))
         return FieldKind::Other;
     for (const Known& known : byLength[name.size()]) {
-        if (!known.name.empty() && equalsIgnoringCase(name, known.name))
+        if (!known.name.empty() && isNamed(name, known.name))
             return known.kind;
     }
     return FieldKind::Other;

@@ -116,6 +116,10 @@ private:
     };
     enum class LineState { Start, CrAtStart, Name, Content };
 
+    // The whole block at once, when the first piece holds all of it and it
+    // needs none of the byte-by-byte scan's care; false (and nothing
+    // changed) otherwise.
+    bool scanWholeBlock(std::string_view piece);
     static FieldKind kindOf(std::string_view name);
     static bool isRecipientField(FieldKind kind);
     void scanByteBeforeContent(char byte);
