@@ -119,7 +119,9 @@ bool HeaderScanner::scanWholeBlock(std::string_view piece)
         else if (piece[at] == '\r' && at + 1 < piece.size() && piece[at + 1] == '\n')
             blockEnd = at + 2;
         if (blockEnd != 0) {
-            if (blockEnd >= limits_.blockBytes || !endField(at))
+            // No NUL byte: looked for in the whole block at once.
+            if (blockEnd >= limits_.blockBytes || !endField(at)
+                || piece.substr(0, at).find('\0') != std::string_view::npos)
                 return false;
             out.transportHeaders.assign(piece.substr(0, at));
             out.complete = true;
@@ -133,8 +135,8 @@ bool HeaderScanner::scanWholeBlock(std::string_view piece)
         std::string_view content = piece.substr(at, newline - at);
         if (content.ends_with('\r'))
             content.remove_suffix(1);
-        if (content.find('\r') != std::string_view::npos || content.find('\0') != std::string_view::npos)
-            return false;
+        if (content.find('\r') != std::string_view::npos)
+            return false; // a CR that ends no line
         if (content.front() == ' ' || content.front() == '\t') {
             // A continuation line: its value goes on, blank and all.
             if (kind == FieldKind::None || !keep(content))
