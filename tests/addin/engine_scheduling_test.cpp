@@ -55,8 +55,12 @@ TEST_F(EngineSchedulingTest, ARequestDuringTheStartUpRunIsKeptAndServedWhenTheRu
 TEST_F(EngineSchedulingTest, TwoRequestsWhileIdleGiveExactlyTwoPasses)
 {
     CMain& engine = startAndSettle();
+    // The first pass waits at the gate, so that the second request surely
+    // comes before it ends, however slowly this thread is scheduled.
+    gate.hold(1);
     engine.RequestRun();
     engine.RequestRun();
+    gate.release();
     settle();
     EXPECT_EQ(gate.started(), 2);
     EXPECT_FALSE(engine.IsBusy());
