@@ -32,7 +32,9 @@ const char* fileKindName(mode_t mode)
     return "not a regular file";
 }
 
-OpenedRegularFile openRegularFile(const std::string& path, int flags, struct stat& info, mode_t createMode)
+namespace {
+
+OpenedRegularFile openWithoutBlocking(const std::string& path, int flags, struct stat& info, mode_t createMode)
 {
     OpenedRegularFile opened;
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, createMode);
@@ -56,9 +58,36 @@ OpenedRegularFile openRegularFile(const std::string& path, int flags, struct sta
         ::close(fd);
         return opened;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     opened.fd = fd;
     return opened;
 }
+
+} // namespace
+
+OpenedRegularFile openRegularFile(const std::string& path, int flags, struct stat& info, mode_t createMode)
+{
+    OpenedRegularFile opened = openWithoutBlocking(path, flags, info, createMode);
+    if (opened.fd >= 0)
+        makeBlocking(opened.fd);
+    return opened;
+}
+
+OpenedRegularFile openRegularFileToRead(const std::string& path, struct stat& info)
+{
+    return openWithoutBlocking(path, O_RDONLY, info, 0);
+}
+
+ssize_t readRegularFile(int fd, void* buffer, std::size_t size)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, size);
+        if (got >= 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+            return got;
+        if (errno != EINTR)
+            makeBlocking(fd);
+    }
+}
+
+void makeBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK); }
 
 } // namespace kvn

@@ -4,8 +4,10 @@
 // data file. For the platform layers' sources only.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <sys/stat.h>
+#include <sys/types.h>
 
 namespace kvn {
 
@@ -25,5 +27,20 @@ struct OpenedRegularFile {
 // a regular file. On success info describes the file and the descriptor is in
 // blocking mode again, so that no file system may answer EAGAIN.
 OpenedRegularFile openRegularFile(const std::string& path, int flags, struct stat& info, mode_t createMode = 0600);
+
+// openRegularFile(path, O_RDONLY, info), less the two calls that put the
+// descriptor back into blocking mode, which a reader of thousands of small
+// files pays for each: a regular file's reads ignore O_NONBLOCK on the local
+// file systems. Read it with readRegularFile, which switches the descriptor
+// to blocking mode should a file system answer EAGAIN after all, and call
+// makeBlocking before handing it to code that does not.
+OpenedRegularFile openRegularFileToRead(const std::string& path, struct stat& info);
+
+// read() of a descriptor from openRegularFileToRead: interrupted reads are
+// tried again, and EAGAIN makes the descriptor blocking and tries again.
+ssize_t readRegularFile(int fd, void* buffer, std::size_t size);
+
+// Clears O_NONBLOCK.
+void makeBlocking(int fd);
 
 } // namespace kvn

@@ -27,7 +27,7 @@ int openMessageFile(const std::string& path)
     // A FIFO planted in a mail folder must not hang the reader: it is
     // refused, as is anything else that is not a regular file.
     struct stat status { };
-    return openRegularFile(path, O_RDONLY, status).fd;
+    return openRegularFileToRead(path, status).fd;
 }
 
 std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits)
@@ -37,9 +37,7 @@ std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& lim
     // 64 KiB for every message costs more than the read of a small one.
     const std::unique_ptr<char[]> piece = std::make_unique_for_overwrite<char[]>(readPieceBytes);
     for (;;) {
-        const ssize_t got = ::read(fd, piece.get(), readPieceBytes);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = readRegularFile(fd, piece.get(), readPieceBytes);
         if (got < 0)
             return std::nullopt;
         if (got == 0 || !scanner.feed(std::string_view(piece.get(), static_cast<std::size_t>(got))))

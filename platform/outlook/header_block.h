@@ -10,6 +10,8 @@ namespace kvn::outlook::detail {
 
 // A read-only descriptor of a regular file (never blocks on a FIFO or
 // device), or -1 when the path is missing, unreadable or not a regular file.
+// It may be in non-blocking mode: read it with readRegularFile, and call
+// makeBlocking before handing it to GMime (platform/core/regular_file.h).
 int openMessageFile(const std::string& path);
 
 // The header block of the file open as `fd`, scanned from the file's current

@@ -5,8 +5,8 @@
 // message's own header: the header scan reads that in bounded memory, and
 // GMime parses the few MIME fields it kept followed by the body, of which at
 // most maxBodyScanBytes are looked at.
-#include "platform/core/descriptor_io.h"
 #include "platform/core/file_descriptor.h"
+#include "platform/core/regular_file.h"
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/html_text.h"
@@ -265,12 +265,24 @@ MessageContent parseMessageContent(std::string_view message, ParsePath path)
 
 namespace {
 
-// The bytes of a body of `size` bytes at `offset`; empty when a read fails.
+// The bytes of a body of `size` bytes at `offset` (fewer if the file is
+// shorter now); empty when a read fails.
 std::optional<std::string> bodyBytes(int fd, std::size_t offset, std::size_t size)
 {
     if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
         return std::nullopt;
-    return readAtMost(fd, size);
+    std::string body(size, '\0');
+    std::size_t filled = 0;
+    while (filled < size) {
+        const ssize_t got = readRegularFile(fd, body.data() + filled, size - filled);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    body.resize(filled);
+    return body;
 }
 
 // The bodies of the open file `fd` (owned by the call) laid out as `layout`
@@ -307,6 +319,7 @@ std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayo
     // here on.
     if (::lseek(fd, 0, SEEK_SET) < 0)
         return std::nullopt;
+    makeBlocking(fd); // GMime reads it as a blocking descriptor
     detail::GRef<GMimeStream> file(g_mime_stream_fs_new(owned.release()));
     const auto start = static_cast<gint64>(layout->bodyOffset);
     const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
