@@ -1,5 +1,7 @@
 #include "platform/core/descriptor_io.h"
 
+#include "platform/core/regular_file.h"
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -23,9 +25,7 @@ std::optional<std::string> readAtMost(int fd, std::size_t limit)
     std::string text(limit, '\0');
     std::size_t filled = 0;
     while (filled < text.size()) {
-        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = readRegularFile(fd, text.data() + filled, text.size() - filled);
         if (got < 0)
             return std::nullopt;
         if (got == 0)

@@ -13,7 +13,8 @@ namespace kvn {
 bool writeAll(int fd, std::string_view bytes);
 
 // Reads up to `limit` bytes, fewer only at the end of the file (a pipe
-// hands its bytes over in pieces); none on a read error.
+// hands its bytes over in pieces); none on a read error. A descriptor in
+// non-blocking mode is made blocking when a read would block.
 std::optional<std::string> readAtMost(int fd, std::size_t limit);
 
 } // namespace kvn

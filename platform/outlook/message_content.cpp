@@ -5,6 +5,7 @@
 // message's own header: the header scan reads that in bounded memory, and
 // GMime parses the few MIME fields it kept followed by the body, of which at
 // most maxBodyScanBytes are looked at.
+#include "platform/core/descriptor_io.h"
 #include "platform/core/file_descriptor.h"
 #include "platform/core/regular_file.h"
 #include "platform/outlook/gmime_support.h"
@@ -271,18 +272,7 @@ std::optional<std::string> bodyBytes(int fd, std::size_t offset, std::size_t siz
 {
     if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
         return std::nullopt;
-    std::string body(size, '\0');
-    std::size_t filled = 0;
-    while (filled < size) {
-        const ssize_t got = readRegularFile(fd, body.data() + filled, size - filled);
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    body.resize(filled);
-    return body;
+    return readAtMost(fd, size);
 }
 
 // The bodies of the open file `fd` (owned by the call) laid out as `layout`

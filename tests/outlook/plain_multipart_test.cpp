@@ -7,6 +7,7 @@
 #include "platform/outlook/message_parse.h"
 #include "platform/outlook/plain_body.h"
 #include "platform/outlook/plain_multipart.h"
+#include "tests/outlook/gmime_file_oracle.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -369,8 +370,6 @@ TEST(PlainMultipart, MessageFilesReadAsGMimeReadsThem)
 {
     // From a file the body of a small multipart is read whole and, where the
     // reader gives up (a broken part, a body too large), the file goes to GMime.
-    testing::TempFolder temp;
-    const std::string path = temp / "message";
     std::vector<std::string> messages;
     for (const Shape& shape : ordinaryShapes())
         messages.push_back(messageOf(shape));
@@ -378,19 +377,7 @@ TEST(PlainMultipart, MessageFilesReadAsGMimeReadsThem)
         multipartBody("m", {textPart, part("Content-Type: text/html\r\n", "quoted =ZZ")})}));
     messages.push_back(messageOf({"multipart/mixed; boundary=m",
         multipartBody("m", {textPart, part("", std::string(detail::maxPlainBodyBytes, 'x'))})}));
-    for (const std::string& message : messages) {
-        SCOPED_TRACE(message.substr(0, 300));
-        testing::writeWholeFile(path, message);
-        const MessageContent slow = detail::parseMessageContent(message, ParsePath::GMimeOnly);
-        BodyLayout layout;
-        ASSERT_TRUE(readMessageHeaders(path, layout));
-        for (const std::optional<MessageContent>& read : {readMessageContent(path), readMessageContent(path, layout)}) {
-            ASSERT_TRUE(read);
-            EXPECT_EQ(read->htmlBody, slow.htmlBody);
-            EXPECT_EQ(read->textBody, slow.textBody);
-            EXPECT_EQ(read->attachmentNames, slow.attachmentNames);
-        }
-    }
+    testing::expectFilesReadAsGMimeReadsThem(messages);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/outlook/message_parse.h"
 #include "platform/outlook/plain_body.h"
 #include "platform/outlook/plain_header_values.h"
+#include "tests/outlook/gmime_file_oracle.h"
 #include "tests/outlook/mail_test_data.h"
 #include "tests/support/temp_folder.h"
 
@@ -202,8 +203,6 @@ TEST(PlainReading, MessageFilesReadAsGMimeReadsThem)
 {
     // From a file the plain reader reads the body itself and, where it gives
     // up (a broken encoding, a body too large), hands the same file to GMime.
-    testing::TempFolder temp;
-    const std::string path = temp / "message";
     std::vector<std::string> messages;
     for (const auto& [encoding, body] : encodedBodies)
         messages.push_back(messageOf("Anna <anna@home.example>", "s", "text/plain; charset=utf-8", encoding, body));
@@ -211,19 +210,7 @@ TEST(PlainReading, MessageFilesReadAsGMimeReadsThem)
         messageOf("a@home.example", "s", "text/html", "", std::string(detail::maxPlainBodyBytes + 1, 'x')));
     messages.push_back(messageOf("a@home.example", "s", "text/plain", "base64",
         std::string(detail::maxPlainBodyBytes - 8, 'Q') + "=broken\r\n"));
-    for (const std::string& message : messages) {
-        SCOPED_TRACE(message.substr(0, 300));
-        testing::writeWholeFile(path, message);
-        const MessageContent slow = detail::parseMessageContent(message, ParsePath::GMimeOnly);
-        BodyLayout layout;
-        ASSERT_TRUE(readMessageHeaders(path, layout));
-        for (const std::optional<MessageContent>& read : {readMessageContent(path), readMessageContent(path, layout)}) {
-            ASSERT_TRUE(read);
-            EXPECT_EQ(read->textBody, slow.textBody);
-            EXPECT_EQ(read->htmlBody, slow.htmlBody);
-            EXPECT_EQ(read->attachmentNames, slow.attachmentNames);
-        }
-    }
+    testing::expectFilesReadAsGMimeReadsThem(messages);
 }
 
 TEST(PlainReading, OrdinaryFormsAreReadWithoutGMime)
