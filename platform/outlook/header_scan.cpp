@@ -14,9 +14,6 @@ namespace kvn::outlook::detail {
 
 namespace {
 
-// A line whose first this-many bytes hold no colon is no header field.
-constexpr std::size_t maxNameBytes = 256;
-
 // What the transport headers reserve before the first piece is scanned.
 constexpr std::size_t initialTransportBytes = 4096;
 

@@ -116,6 +116,9 @@ private:
     };
     enum class LineState { Start, CrAtStart, Name, Content };
 
+    // A line whose first this-many bytes hold no colon is no header field.
+    static constexpr std::size_t maxNameBytes = 256;
+
     // The whole block at once, when the first piece holds all of it and it
     // needs none of the byte-by-byte scan's care; false (and nothing
     // changed) otherwise.

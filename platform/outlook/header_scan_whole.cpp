@@ -14,11 +14,9 @@ namespace kvn::outlook::detail {
 
 namespace {
 
-// The longest field name the byte-by-byte scan takes for one.
-constexpr std::size_t maxNameBytes = 256;
-
-// A field name as the byte-by-byte scan takes it: no blank, no colon.
-bool isPlainName(std::string_view name)
+// A field name as the byte-by-byte scan takes it: no blank, no colon, no
+// longer than it looks for a colon.
+bool isPlainName(std::string_view name, std::size_t maxNameBytes)
 {
     return !name.empty() && name.size() <= maxNameBytes
         && std::none_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '\t'; });
@@ -143,7 +141,8 @@ bool HeaderScanner::scanWholeBlock(std::string_view piece)
                 return false;
         } else {
             const std::size_t colon = content.find(':');
-            if (colon == std::string_view::npos || !isPlainName(content.substr(0, colon)) || !endField(at))
+            if (colon == std::string_view::npos || !isPlainName(content.substr(0, colon), maxNameBytes)
+                || !endField(at))
                 return false;
             fieldStart = at;
             if (!startField(kindOf(content.substr(0, colon))) || !keep(content.substr(colon + 1)))
@@ -151,9 +150,8 @@ bool HeaderScanner::scanWholeBlock(std::string_view piece)
         }
         at = newline + 1;
     }
-    if (out.mimeHeaders.size() + 2 > limits_.mimeBytes
-        || (out.contentType && out.contentType->size() >= limits_.kindFieldBytes)
-        || (out.contentClass && out.contentClass->size() >= limits_.kindFieldBytes))
+    // The MIME lines, with the two bytes the byte-by-byte scan keeps in hand.
+    if (out.mimeHeaders.size() + 2 > limits_.mimeBytes)
         return false;
     result_ = std::move(out);
     over_ = true;
