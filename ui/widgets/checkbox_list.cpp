@@ -1,5 +1,7 @@
 #include "ui/widgets/checkbox_list.h"
 
+#include "ui/widgets/row_list_view.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -72,15 +74,8 @@ CheckboxList::CheckboxList(QWidget* parent)
 {
     setHeader(header_);
     setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUpRowList(*this, QAbstractItemView::SingleSelection);
     setItemDelegate(new CentredBoxDelegate(this));
-    header_->setSectionsClickable(true);
     connect(header_, &QHeaderView::sectionClicked, this, &CheckboxList::onSectionClicked);
 }
 

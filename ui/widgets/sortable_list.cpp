@@ -1,5 +1,7 @@
 #include "ui/widgets/sortable_list.h"
 
+#include "ui/widgets/row_list_view.h"
+
 #include "ui/widgets/list_text_order.h"
 
 #include <QHeaderView>
@@ -43,14 +45,7 @@ QStandardItem* textItem(const QString& text)
 SortableList::SortableList(QWidget* parent) : QTreeView(parent), model_(new QStandardItemModel(this))
 {
     setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    header()->setSectionsClickable(true);
+    setUpRowList(*this, QAbstractItemView::ExtendedSelection);
     header()->setStretchLastSection(false);
     // The column text's widths are taken as given, however narrow.
     header()->setMinimumSectionSize(0);
