@@ -1,5 +1,7 @@
 #include "host/host_application.h"
 
+#include "platform/outlook/command_bar_store.h"
+
 namespace kvn::host {
 namespace {
 
@@ -69,6 +71,16 @@ bool HostApplication::raiseItemSend(const outlook::ItemPtr& item)
     const com::ComPtr<com::EventPoints> events = events_;
     events->fire(outlook::applicationEventsIid, outlook::dispidItemSend, arguments);
     return cancel;
+}
+
+com::ComPtr<HostApplication> openHostApplication(
+    outlook::ApplicationPtr model, registry::Registry& registry, const std::string& profile)
+{
+    const outlook::NamespacePtr mapi = model->getNamespace("MAPI");
+    auto explorer
+        = std::make_shared<HostExplorer>(model->activeExplorer(), outlook::openCommandBarStore(registry, profile),
+            mapi ? mapi->getDefaultFolder(outlook::olFolderInbox) : nullptr);
+    return com::makeObject<HostApplication>(std::move(model), std::move(explorer));
 }
 
 } // namespace kvn::host

@@ -7,8 +7,10 @@
 #include "platform/com/connection_point.h"
 #include "platform/outlook/new_mail_item.h"
 #include "platform/outlook/outlook_com.h"
+#include "platform/registry/registry.h"
 
 #include <memory>
+#include <string>
 
 namespace kvn::host {
 
@@ -45,5 +47,10 @@ private:
     outlook::ApplicationPtr model_;
     com::ComPtr<com::EventPoints> events_;
 };
+
+// The application as the host opens it over `model`: its explorer draws the
+// profile's command bars and starts in the Inbox.
+com::ComPtr<HostApplication> openHostApplication(
+    outlook::ApplicationPtr model, registry::Registry& registry, const std::string& profile);
 
 } // namespace kvn::host

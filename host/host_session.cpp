@@ -7,7 +7,6 @@
 #include "host/store_check.h"
 #include "host/wakeups.h"
 #include "platform/core/xdg_paths.h"
-#include "platform/outlook/command_bar_store.h"
 #include "platform/outlook/mail_watcher.h"
 #include "platform/outlook/maildir_store.h"
 #include "platform/outlook/profile_stores.h"
@@ -63,11 +62,8 @@ private:
         stores_ = outlook::loadProfileStores(registry_, options_.profile, homeFolder());
         auto model = outlook::openMaildirApplication(stores_, options_.profile, registry_);
         const outlook::NamespacePtr mapi = model->getNamespace("MAPI");
-        auto explorer = std::make_shared<HostExplorer>(model->activeExplorer(),
-            outlook::openCommandBarStore(registry_, options_.profile),
-            mapi ? mapi->getDefaultFolder(outlook::olFolderInbox) : nullptr);
         sent_ = std::make_unique<SentItems>(mapi ? mapi->getDefaultFolder(outlook::olFolderSentMail) : nullptr);
-        application_ = com::makeObject<HostApplication>(std::move(model), std::move(explorer));
+        application_ = openHostApplication(std::move(model), registry_, options_.profile);
         wakeups_.catchTerminationSignals();
     }
 

@@ -22,10 +22,7 @@ protected:
         outlook::StoreConfig store;
         store.root = inbox();
         model = outlook::openMaildirApplication({store}, "Default", *registry);
-        const outlook::NamespacePtr mapi = model->getNamespace("MAPI");
-        application = com::makeObject<host::HostApplication>(model,
-            std::make_shared<host::HostExplorer>(model->activeExplorer(),
-                outlook::openCommandBarStore(*registry, "Default"), mapi->getDefaultFolder(outlook::olFolderInbox)));
+        application = host::openHostApplication(model, *registry, "Default");
     }
 
     // Connects Korvhub, lets its start-up run finish and disconnects it so.

@@ -9,7 +9,6 @@
 #include "host/window/command_bar_toolbars.h"
 #include "host/window/main_window.h"
 #include "host/window/message_list_model.h"
-#include "platform/outlook/command_bar_store.h"
 #include "platform/outlook/maildir_store.h"
 #include "tests/host/korvhub_fixture.h"
 #include "ui/about_box.h"
@@ -75,10 +74,7 @@ protected:
     {
         store.root = inbox();
         model = outlook::openMaildirApplication({store}, "Default", *registry);
-        const outlook::NamespacePtr mapi = model->getNamespace("MAPI");
-        application = com::makeObject<host::HostApplication>(model,
-            std::make_shared<host::HostExplorer>(model->activeExplorer(),
-                outlook::openCommandBarStore(*registry, "Default"), mapi->getDefaultFolder(outlook::olFolderInbox)));
+        application = host::openHostApplication(model, *registry, "Default");
     }
 
     // Opens the application and connects the registered Korvhub to it, as

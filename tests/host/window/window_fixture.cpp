@@ -1,7 +1,5 @@
 #include "tests/host/window/window_fixture.h"
 
-#include "platform/outlook/command_bar_store.h"
-
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -37,9 +35,7 @@ void WindowFixture::openApplication()
     application = {};
     model = outlook::openMaildirApplication(stores, "Test", *registry);
     mapi = model->getNamespace("MAPI");
-    auto explorer = std::make_shared<HostExplorer>(model->activeExplorer(),
-        outlook::openCommandBarStore(*registry, "Test"), mapi->getDefaultFolder(outlook::olFolderInbox));
-    application = com::makeObject<HostApplication>(model, std::move(explorer));
+    application = openHostApplication(model, *registry, "Test");
 }
 
 std::string WindowFixture::deliver(const std::string& folder, const std::string& unique, const std::string& from,
