@@ -22,12 +22,12 @@ constexpr std::size_t readPieceBytes = 64 * 1024;
 
 } // namespace
 
-int openMessageFile(const std::string& path)
+int openMessageFile(const std::string& path, struct stat* status)
 {
     // A FIFO planted in a mail folder must not hang the reader: it is
     // refused, as is anything else that is not a regular file.
-    struct stat status { };
-    return openRegularFileToRead(path, status).fd;
+    struct stat info { };
+    return openRegularFileToRead(path, status != nullptr ? *status : info).fd;
 }
 
 std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits)

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace kvn::outlook::detail {
 
@@ -12,7 +13,8 @@ namespace kvn::outlook::detail {
 // device), or -1 when the path is missing, unreadable or not a regular file.
 // It may be in non-blocking mode: read it with readRegularFile, and call
 // makeBlocking before handing it to GMime (platform/core/regular_file.h).
-int openMessageFile(const std::string& path);
+// `status`, when given, gets the open file's fstat.
+int openMessageFile(const std::string& path, struct stat* status = nullptr);
 
 // The header block of the file open as `fd`, scanned from the file's current
 // offset in pieces as it is read (see readHeaderBlock). The descriptor is

@@ -275,10 +275,10 @@ std::optional<std::string> bodyBytes(int fd, std::size_t offset, std::size_t siz
     return readAtMost(fd, size);
 }
 
-// The bodies of the open file `fd` (owned by the call) laid out as `layout`
-// says: a single text part or ordinary multipart of a small file read at once, anything else
-// parsed by GMime from the file.
-std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayout>& known)
+// The bodies of the open file `fd` (owned by the call) of `fileBytes` bytes,
+// laid out as `layout` says: a single text part or ordinary multipart of a
+// small file read at once, anything else parsed by GMime from the file.
+std::optional<MessageContent> contentOfFile(int fd, off_t fileBytes, const std::optional<BodyLayout>& known)
 {
     FileDescriptor owned(fd);
     std::optional<BodyLayout> layout = known;
@@ -288,12 +288,9 @@ std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayo
             return std::nullopt;
         layout = detail::layoutOf(*scanned);
     }
-    struct stat status { };
-    if (::fstat(fd, &status) != 0)
-        return std::nullopt;
     if (!layout->complete)
         return MessageContent{};
-    const auto fileSize = static_cast<std::size_t>(std::max<off_t>(status.st_size, 0));
+    const auto fileSize = static_cast<std::size_t>(std::max<off_t>(fileBytes, 0));
     const std::size_t bodySize = fileSize > layout->bodyOffset ? fileSize - layout->bodyOffset : 0;
     if (bodySize <= detail::maxPlainBodyBytes) {
         if (const detail::PlainShape plain = detail::plainShapeOf(layout->mimeHeaders)) {
@@ -312,40 +309,40 @@ std::optional<MessageContent> contentOfFile(int fd, const std::optional<BodyLayo
     makeBlocking(fd); // GMime reads it as a blocking descriptor
     detail::GRef<GMimeStream> file(g_mime_stream_fs_new(owned.release()));
     const auto start = static_cast<gint64>(layout->bodyOffset);
-    const gint64 end = std::min<gint64>(status.st_size, start + static_cast<gint64>(detail::maxBodyScanBytes));
+    const gint64 end = std::min<gint64>(fileBytes, start + static_cast<gint64>(detail::maxBodyScanBytes));
     detail::GRef<GMimeStream> body(g_mime_stream_substream(file.get(), start, std::max(start, end)));
     return detail::parseScanned(*layout, std::move(body));
+}
+
+// The bodies of the message file at `path`, as contentOfFile reads them;
+// empty when it cannot be opened.
+std::optional<MessageContent> contentOfPath(const std::string& path, const std::optional<BodyLayout>& known)
+{
+    detail::ensureGMime();
+    struct stat status { };
+    const int fd = detail::openMessageFile(path, &status);
+    if (fd < 0)
+        return std::nullopt;
+    return contentOfFile(fd, status.st_size, known);
 }
 
 } // namespace
 
 std::optional<MessageContent> readMessageContent(const std::string& path)
 {
-    detail::ensureGMime();
-    const int fd = detail::openMessageFile(path);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<MessageContent> content = contentOfFile(fd, std::nullopt);
+    std::optional<MessageContent> content = contentOfPath(path, std::nullopt);
     return content ? std::optional(detail::withBothBodies(std::move(*content))) : std::nullopt;
 }
 
 std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout)
 {
-    detail::ensureGMime();
-    const int fd = detail::openMessageFile(path);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<MessageContent> content = contentOfFile(fd, layout);
+    std::optional<MessageContent> content = contentOfPath(path, layout);
     return content ? std::optional(detail::withBothBodies(std::move(*content))) : std::nullopt;
 }
 
 std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout, bool& textLeftOut)
 {
-    detail::ensureGMime();
-    const int fd = detail::openMessageFile(path);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<MessageContent> content = contentOfFile(fd, layout);
+    std::optional<MessageContent> content = contentOfPath(path, layout);
     if (!content)
         return std::nullopt;
     bool leftOut = false;
