@@ -90,11 +90,12 @@ HeaderScanner::HeaderScanner(const HeaderScanLimits& limits)
 
 bool HeaderScanner::feed(std::string_view piece)
 {
-    // Most blocks are a few kilobytes: room for them at once spares the
-    // transport headers their growing step by step.
     if (result_.scannedBytes == 0) {
+        // A plain block that came whole is taken at once.
         if (!over_ && line_ == LineState::Start && kind_ == FieldKind::None && scanWholeBlock(piece))
             return false;
+        // Most blocks are a few kilobytes: room for them at once spares the
+        // transport headers their growing step by step.
         result_.transportHeaders.reserve(std::min(piece.size(), initialTransportBytes));
     }
     std::size_t at = 0;
