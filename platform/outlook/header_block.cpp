@@ -30,20 +30,47 @@ int openMessageFile(const std::string& path, struct stat* status)
     return openRegularFileToRead(path, status != nullptr ? *status : info).fd;
 }
 
-std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits)
+namespace {
+
+// The piece buffer of this thread. Left uninitialised: only the bytes read
+// are looked at. Kept for the thread's life: a fresh 64 KiB for every
+// message would cost more than the read of a small one.
+char* pieceBuffer()
+{
+    thread_local const std::unique_ptr<char[]> piece = std::make_unique_for_overwrite<char[]>(readPieceBytes);
+    return piece.get();
+}
+
+std::optional<ScannedHeaders> scanPieces(
+    int fd, const HeaderScanLimits& limits, std::size_t fileBytes, std::optional<std::string>* body)
 {
     HeaderScanner scanner(limits);
-    // Left uninitialised: only the bytes read are looked at, and clearing
-    // 64 KiB for every message costs more than the read of a small one.
-    const std::unique_ptr<char[]> piece = std::make_unique_for_overwrite<char[]>(readPieceBytes);
-    for (;;) {
-        const ssize_t got = readRegularFile(fd, piece.get(), readPieceBytes);
+    char* const piece = pieceBuffer();
+    for (bool first = true;; first = false) {
+        const ssize_t got = readRegularFile(fd, piece, readPieceBytes);
         if (got < 0)
             return std::nullopt;
-        if (got == 0 || !scanner.feed(std::string_view(piece.get(), static_cast<std::size_t>(got))))
-            break;
+        const auto size = static_cast<std::size_t>(got);
+        if (got == 0 || !scanner.feed(std::string_view(piece, size))) {
+            ScannedHeaders scanned = scanner.finish();
+            if (body != nullptr && first && size == fileBytes && scanned.complete && scanned.bodyOffset <= size)
+                body->emplace(piece + scanned.bodyOffset, size - scanned.bodyOffset);
+            return scanned;
+        }
     }
-    return scanner.finish();
+}
+
+} // namespace
+
+std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits)
+{
+    return scanPieces(fd, limits, 0, nullptr);
+}
+
+std::optional<ScannedHeaders> scanHeaderFile(int fd, std::size_t fileBytes, std::optional<std::string>& body)
+{
+    body.reset();
+    return scanPieces(fd, HeaderScanLimits{}, fileBytes, &body);
 }
 
 std::optional<ScannedHeaders> readHeaderBlock(const std::string& path, const HeaderScanLimits& limits)

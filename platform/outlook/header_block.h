@@ -21,6 +21,12 @@ int openMessageFile(const std::string& path, struct stat* status = nullptr);
 // left where the reading stopped. Empty when a read fails.
 std::optional<ScannedHeaders> scanHeaderFile(int fd, const HeaderScanLimits& limits = {});
 
+// scanHeaderFile of a file read from its start, `fileBytes` long by its
+// fstat, that also sets `body` to the bytes after the block when the block
+// is complete and the first read took in the whole file: the body of a small
+// message is then in memory already. `body` is left empty otherwise.
+std::optional<ScannedHeaders> scanHeaderFile(int fd, std::size_t fileBytes, std::optional<std::string>& body);
+
 // The header block of a message file, scanned in pieces as it is read: the
 // file is read up to the empty line that ends the block, the end of the file
 // or limits.blockBytes, whichever comes first, and never further than one

@@ -8,6 +8,7 @@
 #include "platform/outlook/new_mail_item.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,6 +19,8 @@ namespace kvn::outlook {
 
 // The parses of one message, dropped by MapiUtils::cleanup().
 struct MessageCache {
+    // Which cache this is, for the registry's kept body: never reused.
+    std::uint64_t serial = 0;
     std::mutex mutex;
     std::optional<MessageHeaders> headers;
     // The raw recipient fields while nobody asked for the recipients; once
@@ -32,15 +35,31 @@ struct MessageCache {
 };
 
 // The caches of every live item of a session, so that cleanup reaches them.
+// It also keeps the body bytes of the one message whose first read took in
+// its whole file (message_first_read.h), for the body read that usually
+// follows at once; one message's only, so that items held by the thousand
+// (a folder's list) hold no bodies.
 class CacheRegistry {
 public:
     std::shared_ptr<MessageCache> track();
     void cleanup();
 
+    // Keeps `body` as the owner's, in place of any other message's. Callers
+    // may hold the owner's mutex: the kept body's lock is taken last.
+    void keepBody(const MessageCache& owner, std::string body);
+    // The owner's kept body, handed over; empty when another message's
+    // replaced it, or a cleanup dropped it.
+    std::optional<std::string> takeBody(const MessageCache& owner);
+
 private:
     std::mutex mutex_;
     std::vector<std::weak_ptr<MessageCache>> caches_;
     std::size_t pruneAt_ = 64;
+    std::uint64_t nextSerial_ = 1;
+
+    std::mutex bodyMutex_;
+    std::uint64_t bodyOwner_ = 0;
+    std::string body_;
 };
 
 class MaildirStore {
@@ -128,5 +147,10 @@ ItemsPtr makeMailItems(const MaildirFolderPtr& folder);
 ItemsPtr makeContactItems(const MaildirFolderPtr& folder);
 ItemsPtr makeEmptyItems();
 MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file);
+
+// The same for a file a walk has open at file's place, `fileBytes` long by
+// its fstat: the item's first read is made of it at once, and the file is
+// not opened again for the header.
+MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file, int fd, std::size_t fileBytes);
 
 } // namespace kvn::outlook

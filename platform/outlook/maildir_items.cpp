@@ -1,5 +1,7 @@
 // The items of a mail folder: walks, Find/FindNext and Restrict, decided
-// from directory listings and file metadata without opening any message.
+// from directory listings and file metadata. A walk opens each message it
+// hands out: that one opening tells that the file is still there, and its
+// first read is the item's header read, which every caller makes next.
 //
 // Find and GetFirst take a snapshot of the matching messages, each unique
 // name once (maildir_listing.h). FindNext and GetNext give the next snapshot
@@ -10,9 +12,13 @@
 // keeps matching is missed.
 #include "platform/outlook/maildir_internal.h"
 
+#include "platform/core/file_descriptor.h"
+#include "platform/outlook/header_block.h"
 #include "platform/outlook/maildir_filter.h"
 #include "platform/outlook/maildir_flags.h"
 #include "platform/outlook/maildir_locate.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <deque>
@@ -33,6 +39,27 @@ bool matchesAll(const std::vector<MailFilter>& filters, const MessageFile& file)
     return std::all_of(filters.begin(), filters.end(), [&](const auto& f) { return f.matches(unread, file.mtime); });
 }
 
+// The next file of a walk, and the file itself when the walk could open it
+// where it was seen: its first read needs no second opening.
+struct WalkStep {
+    MessageFile file;
+    FileDescriptor opened{-1};
+    std::size_t fileBytes = 0;
+};
+
+// The message file at the place `file` names, opened, with its mtime put in
+// `file`; empty (and the file to be looked for) when it cannot be opened
+// there: renamed, gone, unreadable or no regular file.
+std::optional<WalkStep> openWhereSeen(const std::string& folderDir, MessageFile& file)
+{
+    struct stat status { };
+    FileDescriptor opened(detail::openMessageFile(messagePath(folderDir, file), &status));
+    if (opened.get() < 0)
+        return std::nullopt;
+    file.mtime = status.st_mtim.tv_sec;
+    return WalkStep{{}, std::move(opened), static_cast<std::size_t>(std::max<off_t>(status.st_size, 0))};
+}
+
 // A walk over a fixed list of message files of one folder. Each entry is
 // dropped once the walk has passed it, so that the memory of a long walk is
 // given back while the caller builds up its own records of what it did.
@@ -46,15 +73,22 @@ public:
     }
 
     // The next entry that is still in the folder and still matches, at its
-    // current place.
-    std::optional<MessageFile> next(const std::string& folderDir)
+    // current place. Where it was seen it is opened instead of looked at
+    // (nearly always: then the one opening serves the look and the read).
+    std::optional<WalkStep> next(const std::string& folderDir)
     {
         while (!files_.empty()) {
-            const MessageFile file = std::move(files_.front());
+            MessageFile file = std::move(files_.front());
             files_.pop_front();
+            if (std::optional<WalkStep> step = openWhereSeen(folderDir, file)) {
+                if (!matchesAll(filters_, file))
+                    continue;
+                step->file = std::move(file);
+                return step;
+            }
             auto now = findMessageFile(folderDir, uniqueNameOf(file.fileName), &file);
             if (now.status == LocateStatus::Found && matchesAll(filters_, now.file))
-                return std::move(now.file);
+                return WalkStep{std::move(now.file)};
         }
         return std::nullopt;
     }
@@ -138,9 +172,13 @@ private:
         return files;
     }
 
-    ItemPtr itemOf(std::optional<MessageFile> file) const
+    ItemPtr itemOf(std::optional<WalkStep> step) const
     {
-        return file ? makeStoredMailItem(folder_, std::move(*file)) : nullptr;
+        if (!step)
+            return nullptr;
+        if (step->opened.get() < 0)
+            return makeStoredMailItem(folder_, std::move(step->file));
+        return makeStoredMailItem(folder_, std::move(step->file), step->opened.get(), step->fileBytes);
     }
 
     MaildirFolderPtr folder_;

@@ -7,6 +7,7 @@
 #include "platform/outlook/maildir_flags.h"
 #include "platform/outlook/maildir_locate.h"
 #include "platform/outlook/maildir_move.h"
+#include "platform/outlook/message_first_read.h"
 
 #include <algorithm>
 #include <utility>
@@ -62,6 +63,17 @@ public:
         return shared_from_this();
     }
     std::shared_ptr<ContactItem> asContactItem() override { return nullptr; }
+
+    // The first read, from the file a walk has open where file_ says; a
+    // failed read leaves the header to be read by path when asked for.
+    void readOpened(int fd, std::size_t fileBytes)
+    {
+        std::lock_guard lock(cache_->mutex);
+        if (cache_->headers)
+            return;
+        if (std::optional<FirstRead> read = readOpenedMessage(fd, fileBytes))
+            takeFirstRead(std::move(*read));
+    }
 
     std::string entryId() override { return unique_; }
 
@@ -312,16 +324,20 @@ private:
     std::optional<MessageHeaders>& cachedHeaders()
     {
         if (!cache_->headers) {
-            BodyLayout layout;
-            RecipientFields recipients;
-            cache_->headers
-                = readFile([&](const std::string& path) { return readMessageHeaders(path, layout, recipients); });
-            if (cache_->headers) {
-                cache_->layout = std::move(layout);
-                cache_->unparsedRecipients = std::move(recipients);
-            }
+            if (std::optional<FirstRead> read = readFile(readMessageFirst))
+                takeFirstRead(std::move(*read));
         }
         return cache_->headers;
+    }
+
+    // Called with cache_->mutex held.
+    void takeFirstRead(FirstRead read)
+    {
+        cache_->headers = std::move(read.headers);
+        cache_->layout = std::move(read.layout);
+        cache_->unparsedRecipients = std::move(read.recipients);
+        if (read.body)
+            folder_->store()->caches().keepBody(*cache_, std::move(*read.body));
     }
 
     // What `answer` makes of the cached bodies (which it may complete);
@@ -333,9 +349,15 @@ private:
         if (!cache_->content) {
             const std::optional<BodyLayout>& layout = cache_->layout;
             bool textLeftOut = false;
-            cache_->content = readFile([&](const std::string& path) {
-                return layout ? readMessageContent(path, *layout, textLeftOut) : readMessageContent(path);
-            });
+            if (layout) {
+                if (std::optional<std::string> body = folder_->store()->caches().takeBody(*cache_))
+                    cache_->content = readKeptBody(*body, *layout, textLeftOut);
+            }
+            if (!cache_->content) {
+                cache_->content = readFile([&](const std::string& path) {
+                    return layout ? readMessageContent(path, *layout, textLeftOut) : readMessageContent(path);
+                });
+            }
             cache_->textFromHtml = cache_->content && textLeftOut;
         }
         if (!cache_->content)
@@ -355,6 +377,13 @@ private:
 MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file)
 {
     return std::make_shared<StoredMailItem>(folder, std::move(file));
+}
+
+MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file, int fd, std::size_t fileBytes)
+{
+    auto item = std::make_shared<StoredMailItem>(folder, std::move(file));
+    item->readOpened(fd, fileBytes);
+    return item;
 }
 
 } // namespace kvn::outlook

@@ -87,6 +87,7 @@ std::shared_ptr<MessageCache> CacheRegistry::track()
 {
     auto cache = std::make_shared<MessageCache>();
     std::lock_guard lock(mutex_);
+    cache->serial = nextSerial_++;
     // Released items are dropped from the list whenever it has doubled, so
     // that tracking stays cheap however many items are alive.
     if (caches_.size() >= pruneAt_) {
@@ -111,6 +112,25 @@ void CacheRegistry::cleanup()
         }
     }
     std::erase_if(caches_, [](const auto& weak) { return weak.expired(); });
+    std::lock_guard bodyLock(bodyMutex_);
+    bodyOwner_ = 0;
+    body_ = std::string();
+}
+
+void CacheRegistry::keepBody(const MessageCache& owner, std::string body)
+{
+    std::lock_guard lock(bodyMutex_);
+    bodyOwner_ = owner.serial;
+    body_ = std::move(body);
+}
+
+std::optional<std::string> CacheRegistry::takeBody(const MessageCache& owner)
+{
+    std::lock_guard lock(bodyMutex_);
+    if (bodyOwner_ == 0 || bodyOwner_ != owner.serial)
+        return std::nullopt;
+    bodyOwner_ = 0;
+    return std::move(body_);
 }
 
 std::string MaildirStore::folderDirectory(const std::vector<std::string>& path) const

@@ -11,6 +11,7 @@
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/html_text.h"
+#include "platform/outlook/message_first_read.h"
 #include "platform/outlook/message_parse.h"
 #include "platform/outlook/plain_body.h"
 #include "platform/outlook/plain_multipart.h"
@@ -340,15 +341,43 @@ std::optional<MessageContent> readMessageContent(const std::string& path, const 
     return content ? std::optional(detail::withBothBodies(std::move(*content))) : std::nullopt;
 }
 
+namespace {
+
+// The content with the body it lacks made, the text of an HTML-only one left
+// out and said so in textLeftOut.
+MessageContent completedLeavingText(MessageContent content, bool& textLeftOut)
+{
+    bool leftOut = false;
+    MessageContent completed = detail::withBothBodies(std::move(content), &leftOut);
+    textLeftOut = leftOut;
+    return completed;
+}
+
+} // namespace
+
 std::optional<MessageContent> readMessageContent(const std::string& path, const BodyLayout& layout, bool& textLeftOut)
 {
     std::optional<MessageContent> content = contentOfPath(path, layout);
     if (!content)
         return std::nullopt;
-    bool leftOut = false;
-    MessageContent completed = detail::withBothBodies(std::move(*content), &leftOut);
-    textLeftOut = leftOut;
-    return completed;
+    return completedLeavingText(std::move(*content), textLeftOut);
+}
+
+std::optional<MessageContent> readKeptBody(std::string_view body, const BodyLayout& layout, bool& textLeftOut)
+{
+    // As contentOfFile reads a body it has whole.
+    detail::ensureGMime();
+    if (!layout.complete)
+        return completedLeavingText(MessageContent{}, textLeftOut);
+    if (body.size() > detail::maxPlainBodyBytes)
+        return std::nullopt;
+    const detail::PlainShape plain = detail::plainShapeOf(layout.mimeHeaders);
+    if (!plain)
+        return std::nullopt;
+    std::optional<MessageContent> content = detail::plainContent(plain, body);
+    if (!content)
+        return std::nullopt;
+    return completedLeavingText(std::move(*content), textLeftOut);
 }
 
 } // namespace kvn::outlook

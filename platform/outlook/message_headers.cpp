@@ -3,12 +3,15 @@
 // those are handed to GMime (to decode encoded words and parse address
 // lists): building a whole GMime message of every Received and DKIM line
 // would cost several times as much.
+#include "platform/core/file_descriptor.h"
 #include "platform/outlook/address_split.h"
 #include "platform/outlook/gmime_support.h"
 #include "platform/outlook/header_block.h"
+#include "platform/outlook/message_first_read.h"
 #include "platform/outlook/message_parse.h"
 #include "platform/outlook/plain_header_values.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -212,17 +215,50 @@ std::optional<MessageHeaders> readMessageHeaders(const std::string& path)
     return detail::parseHeaderBlock(std::move(*scanned));
 }
 
+namespace {
+
+// The answer of readMessageHeaders(path, layout, recipients) to a scan.
+FirstRead firstReadOf(detail::ScannedHeaders scanned)
+{
+    FirstRead read;
+    read.layout = {std::move(scanned.mimeHeaders), scanned.complete, scanned.bodyOffset};
+    read.headers = detail::parseAllButRecipients(scanned, detail::ParsePath::Fast);
+    read.recipients = detail::takeRecipientFields(scanned);
+    return read;
+}
+
+} // namespace
+
 std::optional<MessageHeaders> readMessageHeaders(
     const std::string& path, BodyLayout& layout, RecipientFields& recipients)
 {
     std::optional<detail::ScannedHeaders> scanned = detail::readHeaderBlock(path);
     if (!scanned)
         return std::nullopt;
-    BodyLayout found{std::move(scanned->mimeHeaders), scanned->complete, scanned->bodyOffset};
-    MessageHeaders headers = detail::parseAllButRecipients(*scanned, detail::ParsePath::Fast);
-    recipients = detail::takeRecipientFields(*scanned);
-    layout = std::move(found);
-    return headers;
+    FirstRead read = firstReadOf(std::move(*scanned));
+    layout = std::move(read.layout);
+    recipients = std::move(read.recipients);
+    return std::move(read.headers);
+}
+
+std::optional<FirstRead> readOpenedMessage(int fd, std::size_t fileBytes)
+{
+    std::optional<std::string> body;
+    std::optional<detail::ScannedHeaders> scanned = detail::scanHeaderFile(fd, fileBytes, body);
+    if (!scanned)
+        return std::nullopt;
+    FirstRead read = firstReadOf(std::move(*scanned));
+    read.body = std::move(body);
+    return read;
+}
+
+std::optional<FirstRead> readMessageFirst(const std::string& path)
+{
+    struct stat status { };
+    FileDescriptor file(detail::openMessageFile(path, &status));
+    if (file.get() < 0)
+        return std::nullopt;
+    return readOpenedMessage(file.get(), static_cast<std::size_t>(std::max<off_t>(status.st_size, 0)));
 }
 
 std::optional<MessageHeaders> readMessageHeaders(const std::string& path, BodyLayout& layout)

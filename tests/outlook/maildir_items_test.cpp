@@ -401,6 +401,34 @@ TEST_F(MaildirItems, BodiesAreCachedUntilCleanup)
     EXPECT_FALSE(mail->setHtmlBody("<p>stored mail is never rewritten</p>"));
 }
 
+TEST_F(MaildirItems, TheBodyAskedForRightAfterTheHeaderNeedsNoSecondReadOfOneMessageOnly)
+{
+    const auto text = [](const std::string& body) {
+        return "From: a@b.example\r\nSubject: s\r\nContent-Type: text/plain\r\n\r\n" + body + "\r\n";
+    };
+    const std::string first = putMessage(root, "new", "first", jan5, text("first body"));
+    const std::string second = putMessage(root, "new", "second", jan5 + 60, text("second body"));
+    auto items = inbox->items();
+    auto found = items->find("[UnRead]=true");
+    ASSERT_TRUE(found && *found);
+    const MailItemPtr early = (*found)->asMailItem();
+    const ItemPtr next = items->findNext();
+    ASSERT_TRUE(next);
+    const MailItemPtr late = next->asMailItem();
+    ASSERT_TRUE(early && late);
+    EXPECT_EQ(early->entryId(), "first");
+    // The walk's opening read each header block, and the second read keeps
+    // its body in place of the first one's: with both files gone, only the
+    // second body is still there to read.
+    std::filesystem::remove(first);
+    std::filesystem::remove(second);
+    EXPECT_EQ(early->htmlBody(), std::nullopt);
+    const std::optional<std::string> html = late->htmlBody();
+    ASSERT_TRUE(html);
+    EXPECT_NE(html->find("second body"), std::string::npos);
+    EXPECT_EQ(late->subject(), "s");
+}
+
 TEST_F(MaildirItems, TheTextOfAnHtmlOnlyMessageIsTheSameWhenAskedAfterItsHtml)
 {
     const std::string html = "From: a@b.example\r\nSubject: s\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
