@@ -66,6 +66,8 @@ std::optional<WalkStep> openWhereSeen(const std::string& folderDir, MessageFile&
 class Walk {
 public:
     Walk() = default;
+    // `files` passed `filters` as they were listed (with their mtimes, when
+    // the filters ask about times).
     Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters)
         : files_(std::make_move_iterator(files.begin()), std::make_move_iterator(files.end())),
           filters_(std::move(filters))
@@ -80,8 +82,11 @@ public:
         while (!files_.empty()) {
             MessageFile file = std::move(files_.front());
             files_.pop_front();
+            const std::int64_t listedMtime = file.mtime;
             if (std::optional<WalkStep> step = openWhereSeen(folderDir, file)) {
-                if (!matchesAll(filters_, file))
+                // Under the same name (the same flags) and with the mtime it
+                // was listed with, it matches as it did in the listing.
+                if (file.mtime != listedMtime && !matchesAll(filters_, file))
                     continue;
                 step->file = std::move(file);
                 return step;

@@ -148,11 +148,14 @@ std::string messagePath(const std::string& folderDir, const MessageFile& file)
     return path;
 }
 
-FileState lookAtFile(const std::string& folderDir, MessageFile& file)
+namespace {
+
+// lookAtFile of `name` in the directory open as `dir` (AT_FDCWD: `name` is
+// the whole path).
+FileState lookAtFileAt(int dir, const char* name, MessageFile& file)
 {
-    std::string path = messagePath(folderDir, file);
     struct stat info { };
-    if (stat(path.c_str(), &info) == 0) {
+    if (fstatat(dir, name, &info, 0) == 0) {
         if (!S_ISREG(info.st_mode))
             return FileState::NotMessage;
         file.mtime = info.st_mtim.tv_sec;
@@ -162,7 +165,7 @@ FileState lookAtFile(const std::string& folderDir, MessageFile& file)
     case ENOENT:
         // Either a link whose target is missing, or a file renamed away (and
         // perhaps back again since).
-        if (lstat(path.c_str(), &info) != 0)
+        if (fstatat(dir, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return FileState::Vanished;
         if (!S_ISREG(info.st_mode))
             return FileState::NotMessage;
@@ -174,6 +177,39 @@ FileState lookAtFile(const std::string& folderDir, MessageFile& file)
     default:
         return FileState::Unreadable;
     }
+}
+
+// new/ and cur/ of a folder, open for looking at many of their files by
+// name alone: the kernel then walks no path for each. A subfolder that
+// cannot be opened is looked into by whole paths, as lookAtFile does.
+class SubfolderHandles {
+public:
+    explicit SubfolderHandles(const std::string& folderDir)
+        : folderDir_(folderDir),
+          fresh_(open((folderDir + "/new").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+          cur_(open((folderDir + "/cur").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
+
+    FileState look(MessageFile& file) const
+    {
+        const int dir = file.subdir == "new" ? fresh_.get() : file.subdir == "cur" ? cur_.get() : -1;
+        if (dir < 0)
+            return lookAtFile(folderDir_, file);
+        return lookAtFileAt(dir, file.fileName.c_str(), file);
+    }
+
+private:
+    const std::string& folderDir_;
+    FileDescriptor fresh_;
+    FileDescriptor cur_;
+};
+
+} // namespace
+
+FileState lookAtFile(const std::string& folderDir, MessageFile& file)
+{
+    return lookAtFileAt(AT_FDCWD, messagePath(folderDir, file).c_str(), file);
 }
 
 // The file at its last-seen name, or at the name a flag change or a client's
@@ -254,8 +290,9 @@ bool addTimes(const std::string& folderDir, std::vector<MessageFile>& files)
 {
     std::vector<MessageFile> vanished;
     std::size_t kept = 0;
+    const SubfolderHandles subfolders(folderDir);
     for (auto& file : files) {
-        switch (lookAtFile(folderDir, file)) {
+        switch (subfolders.look(file)) {
         case FileState::Message:
             if (&files[kept] != &file)
                 files[kept] = std::move(file);

@@ -138,6 +138,22 @@ TEST_F(MaildirItems, FindNextFollowsRenamedMailAndTestsTheFilterAsTheMailIsNow)
     EXPECT_EQ(unread->getNext(), nullptr) << "c is read now";
 }
 
+TEST_F(MaildirItems, FindNextTestsTheReceivedTimeAsTheMailIsNow)
+{
+    for (const char* name : {"early", "moved back", "late"})
+        putMessage(root, "new", name, jan5 + (name[0] == 'l' ? 120 : 0), messageText(name));
+    auto items = inbox->items();
+    auto first = items->find("[ReceivedTime]>='Jan 05 2004 09:30 PM'");
+    ASSERT_TRUE(first && *first);
+    EXPECT_EQ((*first)->asMailItem()->entryId(), "early");
+    // Another program sets one message's time back a day, in place.
+    putMessage(root, "new", "moved back", jan5 - 86400, messageText("moved back"));
+    auto next = items->findNext();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->asMailItem()->entryId(), "late");
+    EXPECT_EQ(items->findNext(), nullptr);
+}
+
 TEST_F(MaildirItems, UnReadIsTheSeenFlagAndSettingItKeepsOtherFlags)
 {
     putMessage(root, "cur", "u1:2,FR", jan5, messageText("x"));
