@@ -2,6 +2,7 @@
 #include "platform/outlook/gmime_support.h"
 
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 
 namespace kvn::outlook::detail {
@@ -47,9 +48,33 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t i)
     return length;
 }
 
+// Where the run of ASCII bytes that starts at text[at] ends (NUL bytes end
+// it too when nulEnds). Bodies are mostly ASCII: eight bytes are looked at
+// at once while none has its high bit set or is a NUL.
+std::size_t asciiRunEnd(std::string_view text, std::size_t at, bool nulEnds)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    constexpr std::uint64_t highBits = 0x8080808080808080;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        std::uint64_t stops = word & highBits;
+        if (nulEnds)
+            stops |= (word - ones) & ~word & highBits; // set when some byte is NUL
+        if (stops != 0)
+            break;
+    }
+    while (at < text.size() && static_cast<std::uint8_t>(text[at]) < 0x80 && !(nulEnds && text[at] == '\0'))
+        ++at;
+    return at;
+}
+
 bool isValidUtf8(std::string_view text)
 {
     for (std::size_t i = 0; i < text.size();) {
+        i = asciiRunEnd(text, i, false);
+        if (i == text.size())
+            break;
         const std::size_t length = utf8SequenceLength(text, i);
         if (length == 0)
             return false;
@@ -112,9 +137,7 @@ std::string validUtf8(std::string_view bytes)
     result.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
         // A run of ASCII other than NUL is taken as it is, at once.
-        std::size_t end = i;
-        while (end < bytes.size() && bytes[end] != '\0' && static_cast<std::uint8_t>(bytes[end]) < 0x80)
-            ++end;
+        const std::size_t end = asciiRunEnd(bytes, i, true);
         if (end > i) {
             result.append(bytes.substr(i, end - i));
             i = end;
