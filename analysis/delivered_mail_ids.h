@@ -7,6 +7,7 @@
 // contains() without a scan, exactly as comparing with each ID would.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -23,8 +24,14 @@ public:
     const std::vector<std::string>& ids() const { return ids_; }
 
 private:
+    // Looked up by views, so that a key folded into a buffer needs no string.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+
     std::vector<std::string> ids_;
-    std::unordered_set<std::string> foldedIds_;
+    std::unordered_set<std::string, KeyHash, std::equal_to<>> foldedIds_;
 };
 
 } // namespace kvn

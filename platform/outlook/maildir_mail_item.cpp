@@ -42,10 +42,7 @@ private:
 class StoredMailItem final : public MailItem, public std::enable_shared_from_this<StoredMailItem> {
 public:
     StoredMailItem(MaildirFolderPtr folder, MessageFile file)
-        : folder_(std::move(folder)),
-          file_(std::move(file)),
-          unique_(uniqueNameOf(file_.fileName)),
-          cache_(folder_->store()->caches().track())
+        : folder_(std::move(folder)), file_(std::move(file)), unique_(uniqueNameOf(file_.fileName))
     {
     }
 
@@ -55,7 +52,7 @@ public:
     std::shared_ptr<MailItem> asMailItem() override
     {
         {
-            std::lock_guard lock(cache_->mutex);
+            std::lock_guard lock(cache().mutex);
             const std::optional<MessageHeaders>& read = cachedHeaders();
             if (read && read->kind != MessageKind::Mail)
                 return nullptr;
@@ -68,8 +65,8 @@ public:
     // failed read leaves the header to be read by path when asked for.
     void readOpened(int fd, std::size_t fileBytes)
     {
-        std::lock_guard lock(cache_->mutex);
-        if (cache_->headers)
+        std::lock_guard lock(cache().mutex);
+        if (cache().headers)
             return;
         if (std::optional<FirstRead> read = readOpenedMessage(fd, fileBytes))
             takeFirstRead(std::move(*read));
@@ -132,9 +129,9 @@ public:
     {
         return fromContent([&](MessageContent& read) {
             // The text of an HTML-only message is made on the first ask.
-            if (cache_->textFromHtml) {
+            if (cache().textFromHtml) {
                 read.textBody = htmlToPlainText(read.htmlBody);
-                cache_->textFromHtml = false;
+                cache().textFromHtml = false;
             }
             return read.textBody;
         });
@@ -298,7 +295,7 @@ private:
     // is asked for is copied out.
     template <typename Answer> auto fromHeaders(Answer answer) -> std::optional<decltype(answer(MessageHeaders()))>
     {
-        std::lock_guard lock(cache_->mutex);
+        std::lock_guard lock(cache().mutex);
         const std::optional<MessageHeaders>& read = cachedHeaders();
         if (!read)
             return std::nullopt;
@@ -308,36 +305,36 @@ private:
     // fromHeaders with the recipients parsed, which is done on first ask.
     template <typename Answer> auto fromRecipients(Answer answer) -> std::optional<decltype(answer(MessageHeaders()))>
     {
-        std::lock_guard lock(cache_->mutex);
+        std::lock_guard lock(cache().mutex);
         std::optional<MessageHeaders>& read = cachedHeaders();
         if (!read)
             return std::nullopt;
-        if (cache_->unparsedRecipients) {
-            parseRecipients(*cache_->unparsedRecipients, *read);
-            cache_->unparsedRecipients.reset();
+        if (cache().unparsedRecipients) {
+            parseRecipients(*cache().unparsedRecipients, *read);
+            cache().unparsedRecipients.reset();
         }
         return answer(*read);
     }
 
     // The header block, read on first use; its recipients are kept raw
-    // until someone asks for them. Called with cache_->mutex held.
+    // until someone asks for them. Called with cache().mutex held.
     std::optional<MessageHeaders>& cachedHeaders()
     {
-        if (!cache_->headers) {
+        if (!cache().headers) {
             if (std::optional<FirstRead> read = readFile(readMessageFirst))
                 takeFirstRead(std::move(*read));
         }
-        return cache_->headers;
+        return cache().headers;
     }
 
-    // Called with cache_->mutex held.
+    // Called with cache().mutex held.
     void takeFirstRead(FirstRead read)
     {
-        cache_->headers = std::move(read.headers);
-        cache_->layout = std::move(read.layout);
-        cache_->unparsedRecipients = std::move(read.recipients);
+        cache().headers = std::move(read.headers);
+        cache().layout = std::move(read.layout);
+        cache().unparsedRecipients = std::move(read.recipients);
         if (read.body)
-            folder_->store()->caches().keepBody(*cache_, std::move(*read.body));
+            folder_->store()->caches().keepBody(cache(), std::move(*read.body));
     }
 
     // What `answer` makes of the cached bodies (which it may complete);
@@ -345,31 +342,40 @@ private:
     template <typename Answer>
     auto fromContent(Answer answer) -> std::optional<decltype(answer(std::declval<MessageContent&>()))>
     {
-        std::lock_guard lock(cache_->mutex);
-        if (!cache_->content) {
-            const std::optional<BodyLayout>& layout = cache_->layout;
+        std::lock_guard lock(cache().mutex);
+        if (!cache().content) {
+            const std::optional<BodyLayout>& layout = cache().layout;
             bool textLeftOut = false;
             if (layout) {
-                if (std::optional<std::string> body = folder_->store()->caches().takeBody(*cache_))
-                    cache_->content = readKeptBody(*body, *layout, textLeftOut);
+                if (std::optional<std::string> body = folder_->store()->caches().takeBody(cache()))
+                    cache().content = readKeptBody(*body, *layout, textLeftOut);
             }
-            if (!cache_->content) {
-                cache_->content = readFile([&](const std::string& path) {
+            if (!cache().content) {
+                cache().content = readFile([&](const std::string& path) {
                     return layout ? readMessageContent(path, *layout, textLeftOut) : readMessageContent(path);
                 });
             }
-            cache_->textFromHtml = cache_->content && textLeftOut;
+            cache().textFromHtml = cache().content && textLeftOut;
         }
-        if (!cache_->content)
+        if (!cache().content)
             return std::nullopt;
-        return answer(*cache_->content);
+        return answer(*cache().content);
     }
 
     MaildirFolderPtr folder_;
     std::mutex fileMutex_;
     MessageFile file_;
     std::string unique_;
+    std::once_flag cacheMade_;
     std::shared_ptr<MessageCache> cache_;
+
+    // Made on first use: an item that is only handed on (what a move
+    // returns, which a pass asks for its entry ID alone) needs none.
+    MessageCache& cache()
+    {
+        std::call_once(cacheMade_, [this] { cache_ = folder_->store()->caches().track(); });
+        return *cache_;
+    }
 };
 
 } // namespace

@@ -54,6 +54,13 @@ TEST(DeliveredMailIdsTest, CaseOfTheIdDoesNotMatterAndClearForgets)
     delivered.append("00000000ABCDEF01");
     EXPECT_TRUE(delivered.contains("00000000abcdef01"));
     EXPECT_FALSE(delivered.contains("00000000ABCDEF0"));
+    // Long IDs, ASCII or not, are looked up the same way.
+    const std::string longId = std::string(200, 'Q') + "\u00C9";
+    delivered.append(longId);
+    EXPECT_TRUE(delivered.contains(std::string(200, 'q') + "\u00E9"));
+    EXPECT_FALSE(delivered.contains(std::string(200, 'q')));
+    delivered.append(std::string(129, 'Z'));
+    EXPECT_TRUE(delivered.contains(std::string(129, 'z')));
     delivered.clear();
     EXPECT_FALSE(delivered.contains("00000000ABCDEF01"));
     EXPECT_TRUE(delivered.ids().empty());

@@ -40,8 +40,8 @@ TEST(Utf8Repair, EveryOddByteAtEveryPlaceOfALongAsciiText)
 {
     // The first four are valid UTF-8; text holding one of the others is no
     // UTF-8, and toUtf8 reads it as windows-1252 instead.
-    const std::vector<std::string> odd = {std::string(1, '\0'), "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
-        "\xFF", "\x80", "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xC0\xAF"};
+    const std::vector<std::string> odd = {std::string(1, '\0'), "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xFF",
+        "\x80", "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xC0\xAF"};
     for (std::size_t kind = 0; kind < odd.size(); ++kind) {
         const std::string& piece = odd[kind];
         for (std::size_t at = 0; at <= 24; ++at) {
