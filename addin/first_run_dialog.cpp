@@ -104,7 +104,7 @@ void FirstRunDialog::importLists()
 
 void FirstRunDialog::buildWhiteList(bool contacts, bool sentItems, bool otherFolders)
 {
-    WhiteListTarget target{state_.lock, state_.data.lists(), formatLocalTime(services_.clock.nowLocal(), "%Y.%m.%d")};
+    WhiteListTarget target{state_.lock, state_.data.lists(), formatDottedDate(services_.clock.nowLocal())};
     {
         std::lock_guard lock(state_.lock);
         appendGuard(target.lists.sequence(ListKind::Address, true));

@@ -32,7 +32,7 @@ std::vector<RecipientAddress> recipientsOf(outlook::SafeMailItem& mail)
 int trustRecipients(
     FilterLists& lists, std::mutex& lock, const std::vector<RecipientAddress>& recipients, const Clock& clock)
 {
-    const std::string today = formatLocalTime(clock.nowLocal(), "%Y.%m.%d");
+    const std::string today = formatDottedDate(clock.nowLocal());
     int added = 0;
     for (const RecipientAddress& recipient : recipients) {
         const std::string address = lowered(recipient.address);

@@ -26,12 +26,12 @@ std::string cutOffDate(const Clock& clock, int days)
     today.tm_min = 0;
     today.tm_sec = 0;
     const std::optional<std::tm> then = localFromOleDate(std::floor(oleDateFromLocal(today)) + 0.5 - days);
-    return then ? formatLocalTime(*then, "%Y.%m.%d") : std::string();
+    return then ? formatDottedDate(*then) : std::string();
 }
 
 std::size_t datelessBlackAddressesDated(FilterLists& lists, const Clock& clock)
 {
-    const std::string today = formatLocalTime(clock.nowLocal(), "%Y.%m.%d");
+    const std::string today = formatDottedDate(clock.nowLocal());
     std::size_t dated = 0;
     for (ListEntry& entry : blackAddresses(lists)) {
         if (!entry.lastReceived.empty() || !entry.dateAdded.empty())

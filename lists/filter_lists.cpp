@@ -178,7 +178,7 @@ void FilterLists::recordMatch(ListSequence& sequence, int position, const Clock&
     ListEntry& entry = sequence[static_cast<std::size_t>(position)];
     if (entry.receivedCount < INT32_MAX)
         ++entry.receivedCount;
-    entry.lastReceived = formatLocalTime(clock.nowLocal(), "%Y.%m.%d");
+    entry.lastReceived = formatDottedDate(clock.nowLocal());
 }
 
 void FilterLists::rebuildAddressIndexes()

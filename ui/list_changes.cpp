@@ -6,7 +6,7 @@
 namespace kvn::judge {
 namespace {
 
-std::string today(const Clock& clock) { return formatLocalTime(clock.nowLocal(), "%Y.%m.%d"); }
+std::string today(const Clock& clock) { return formatDottedDate(clock.nowLocal()); }
 
 ListEntry addressEntry(const std::string& displayName, const std::string& address, bool white, const Clock& clock)
 {

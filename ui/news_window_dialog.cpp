@@ -47,7 +47,7 @@ void QtNewsWindow::ShowNow() { window_->show(); }
 void QtNewsWindow::FSCommand(const std::string& command, const std::string& argument)
 {
     if (command == "show_news") {
-        const std::string shown = argument.empty() ? formatLocalTime(today_.nowLocal(), "%Y.%m.%d") : argument;
+        const std::string shown = argument.empty() ? formatDottedDate(today_.nowLocal()) : argument;
         // A date that cannot be stored leaves the last one: the news come again.
         static_cast<void>(writeString(optionKey_, setting::NewsLastDate, shown));
         window_->show();

@@ -1,6 +1,7 @@
 #include "platform/core/ole_date.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <locale.h>
@@ -119,6 +120,21 @@ std::string formatLocalTime(const std::tm& local, const char* format)
     std::array<char, 256> buffer{};
     const std::size_t length = strftime_l(buffer.data(), buffer.size(), format, &local, cLocale);
     return std::string(buffer.data(), length);
+}
+
+std::string formatDottedDate(const std::tm& local)
+{
+    // As strftime writes them: the year unpadded, month and day in two digits.
+    std::array<char, 48> buffer{};
+    char* const last = buffer.data() + buffer.size();
+    char* end = std::to_chars(buffer.data(), last, static_cast<long>(local.tm_year) + 1900).ptr;
+    for (const int part : {local.tm_mon + 1, local.tm_mday}) {
+        *end++ = '.';
+        if (part >= 0 && part < 10)
+            *end++ = '0';
+        end = std::to_chars(end, last, part).ptr;
+    }
+    return std::string(buffer.data(), end);
 }
 
 std::string formatOleDateNumber(double oleDate)

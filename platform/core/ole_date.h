@@ -31,6 +31,10 @@ std::tm localFromCalendarTime(std::int64_t secondsSinceEpoch);
 // "%d %Y %I:%M %p". "%c" is written the way the "C" locale writes it.
 std::string formatLocalTime(const std::tm& local, const char* format);
 
+// formatLocalTime(local, "%Y.%m.%d"), the date of list entries, made without
+// strftime: a pass dates an entry on every match.
+std::string formatDottedDate(const std::tm& local);
+
 // An OLE date printed with "%.20f", the form "StopTime" is stored in.
 std::string formatOleDateNumber(double oleDate);
 

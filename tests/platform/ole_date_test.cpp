@@ -22,6 +22,21 @@ TEST(OleDate, KnownDatesConvertBothWays)
     EXPECT_EQ(formatLocalTime(*localFromOleDate(30000.0), "%Y.%m.%d"), "1982.02.18");
 }
 
+TEST(OleDate, TheDottedDateIsWhatStrftimeWrites)
+{
+    for (const int year : {-1905, -1, 0, 5, 999, 1982, 2026, 12345}) {
+        for (const int month : {0, 8, 9, 11}) {
+            for (const int day : {1, 9, 10, 31}) {
+                std::tm local{};
+                local.tm_year = year - 1900;
+                local.tm_mon = month;
+                local.tm_mday = day;
+                EXPECT_EQ(formatDottedDate(local), formatLocalTime(local, "%Y.%m.%d")) << year << month << day;
+            }
+        }
+    }
+}
+
 TEST(OleDate, NegativeDatesCountTheFractionForwardFromTheirDay)
 {
     // -1.25 is 1899-12-29 06:00, not 18:00: the fraction is the time of day.

@@ -105,7 +105,7 @@ bool addOne(CommandContext& context, FilterLists& lists, const AddRequest& reque
     case LookupResult::NotFound:
         break;
     }
-    const std::string today = formatLocalTime(systemClock().nowLocal(), "%Y.%m.%d");
+    const std::string today = formatDottedDate(systemClock().nowLocal());
     ListEntry entry(listKindCode(request.kind), texts.value, texts.extra, 0, today, "");
     entry.isWhite = request.white;
     int position = -1;
