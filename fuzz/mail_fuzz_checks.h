@@ -7,6 +7,7 @@
 #include "platform/core/utf8_text.h"
 #include "platform/outlook/header_block.h"
 #include "platform/outlook/header_scan.h"
+#include "platform/outlook/message_first_read.h"
 #include "platform/outlook/message_parse.h"
 #include "platform/outlook/vcard.h"
 
@@ -103,6 +104,27 @@ inline std::string checkScanCaps(
     return {};
 }
 
+// The message in a file in memory, for the file readers; its descriptor,
+// or -1 when no such file can be made here or the message was not written
+// whole. Its path is "/proc/self/fd/" and the descriptor.
+inline int memoryFileOf(std::string_view message)
+{
+    const int fd = ::memfd_create("message", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    std::size_t written = 0;
+    while (written < message.size()) {
+        const ssize_t got = ::write(fd, message.data() + written, message.size() - written);
+        if (got <= 0)
+            break;
+        written += static_cast<std::size_t>(got);
+    }
+    if (written == message.size())
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 // The header scan in one piece, in pieces, and through the file reader, with
 // the given limits: the same answer, within the caps.
 inline std::string checkHeaderScan(std::string_view message, std::uint32_t seed, const HeaderScanLimits& limits)
@@ -112,19 +134,12 @@ inline std::string checkHeaderScan(std::string_view message, std::uint32_t seed,
         return problem;
     if (!sameScan(whole, scanInPieces(message, seed, limits)))
         return "the answer depends on the pieces";
-    const int fd = ::memfd_create("message", MFD_CLOEXEC);
+    const int fd = memoryFileOf(message);
     if (fd < 0)
         return {}; // no memory file here: the file reader is not tried
-    std::size_t written = 0;
-    while (written < message.size()) {
-        const ssize_t got = ::write(fd, message.data() + written, message.size() - written);
-        if (got <= 0)
-            break;
-        written += static_cast<std::size_t>(got);
-    }
     const auto fromFile = outlook::detail::readHeaderBlock("/proc/self/fd/" + std::to_string(fd), limits);
     ::close(fd);
-    if (written == message.size() && (!fromFile || !sameScan(whole, *fromFile)))
+    if (!fromFile || !sameScan(whole, *fromFile))
         return "the file reader answers differently";
     // Decoding a crowd of recipients costs a fuzz run too much; the tests
     // decode the hundred thousand.
@@ -183,10 +198,39 @@ inline std::string checkPlainReading(std::string_view message, const outlook::Me
     return {};
 }
 
+// The mail store's first read of the message as a file: the body it keeps
+// reads as the file does, when the plain readers take it.
+inline std::string checkFirstRead(std::string_view message)
+{
+    const int fd = memoryFileOf(message);
+    if (fd < 0)
+        return {};
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    std::string problem;
+    const std::optional<outlook::FirstRead> read = outlook::readMessageFirst(path);
+    bool keptTextLeftOut = false;
+    const std::optional<outlook::MessageContent> kept
+        = read && read->body ? outlook::readKeptBody(*read->body, read->layout, keptTextLeftOut) : std::nullopt;
+    if (!read) {
+        problem = "the first read failed";
+    } else if (kept) {
+        bool textLeftOut = false;
+        const std::optional<outlook::MessageContent> fromFile
+            = outlook::readMessageContent(path, read->layout, textLeftOut);
+        if (!fromFile || fromFile->htmlBody != kept->htmlBody || fromFile->textBody != kept->textBody
+            || fromFile->attachmentNames != kept->attachmentNames || textLeftOut != keptTextLeftOut)
+            problem = "the kept body reads differently from the file";
+    }
+    ::close(fd);
+    return problem;
+}
+
 // A whole message: headers and content answer in clean UTF-8 within the
 // documented caps, and the same with GMime alone.
 inline std::string checkMessage(std::string_view message)
 {
+    if (std::string problem = checkFirstRead(message); !problem.empty())
+        return problem;
     const HeaderScanLimits limits;
     const outlook::MessageHeaders headers
         = outlook::detail::parseHeaderBlock(outlook::detail::scanHeaders(message, limits));
