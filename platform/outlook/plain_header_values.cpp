@@ -66,10 +66,14 @@ template <typename Allowed> bool isDotted(std::string_view text, Allowed allowed
 
 bool isDomainChar(char c) { return isAlnum(c) || c == '-'; }
 
-bool holdsIgnoringCase(std::string_view text, std::string_view wanted)
+// Whether "xn--", in any case, occurs in the text: looked for at each "--"
+// (a hyphen has no case), which ordinary domains hold none of.
+bool holdsPunycodePrefix(std::string_view text)
 {
-    for (std::size_t i = 0; i + wanted.size() <= text.size(); ++i)
-        if (sameIgnoringCase(text.substr(i, wanted.size()), wanted))
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t dashes = text.find("--", 2); dashes != std::string_view::npos;
+         dashes = text.find("--", dashes + 1))
+        if (lower(text[dashes - 2]) == 'x' && lower(text[dashes - 1]) == 'n')
             return true;
     return false;
 }
@@ -82,7 +86,7 @@ bool isPlainAddress(std::string_view address)
         return false;
     const std::string_view domain = address.substr(at + 1);
     return isDotted(address.substr(0, at), isAtomChar) && isDotted(domain, isDomainChar)
-        && !holdsIgnoringCase(domain, "xn--");
+        && !holdsPunycodePrefix(domain);
 }
 
 // Words of atom characters, one space between each.

@@ -92,6 +92,8 @@ const std::vector<std::string> senderForms = {
     "\xC3\x85sa <asa@home.example>",
     "\xE5sa <asa@home.example>",
     "<anna@xn--bcher-kva.example>",
+    "<anna@mail.XN--bcher-kva.example>",
+    "<anna@b--cher.example>",
     "anna@[192.0.2.1]",
     "\"anna\"@home.example",
     "anna..berg@home.example",
@@ -226,6 +228,11 @@ TEST(PlainReading, OrdinaryFormsAreReadWithoutGMime)
     EXPECT_TRUE(detail::plainMailbox("<anna@home.example>"));
     EXPECT_FALSE(detail::plainMailbox("=?UTF-8?B?w4VzYQ==?= <asa@home.example>"));
     EXPECT_FALSE(detail::plainMailbox("anna@home.example, bob@home.example"));
+    // A domain in punycode, in any case and at any label, is GMime's to read.
+    for (const char* domain : {"xn--bcher.example", "Xn--bcher.example", "mail.xN--bcher.example", "a.XN--b"})
+        EXPECT_FALSE(detail::plainMailbox(std::string("<anna@") + domain + ">")) << domain;
+    for (const char* domain : {"b--cher.example", "x--n.example", "xn-.example", "n--x.example", "--a.example"})
+        EXPECT_TRUE(detail::plainMailbox(std::string("<anna@") + domain + ">")) << domain;
     EXPECT_EQ(detail::plainText(" meeting report "), "meeting report");
     EXPECT_FALSE(detail::plainText("=?UTF-8?Q?x?="));
 
