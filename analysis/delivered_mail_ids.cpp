@@ -3,33 +3,67 @@
 #include "platform/core/utf8_text.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace kvn {
+namespace {
 
-void DeliveredMailIds::append(std::string entryId)
+// The hash of the case-fold key of an ID. Entry IDs are short ASCII names:
+// their key is folded on the stack.
+std::uint64_t hashOfKey(std::string_view entryId)
 {
-    foldedIds_.insert(caseFoldKey(entryId));
-    ids_.push_back(std::move(entryId));
-}
-
-bool DeliveredMailIds::contains(std::string_view entryId) const
-{
-    // Entry IDs are short ASCII names: their key is folded on the stack.
     constexpr std::size_t shortId = 128;
     if (entryId.size() <= shortId
         && std::all_of(entryId.begin(), entryId.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         char key[shortId];
         std::transform(entryId.begin(), entryId.end(), key,
             [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; });
-        return foldedIds_.find(std::string_view(key, entryId.size())) != foldedIds_.end();
+        return std::hash<std::string_view>{}(std::string_view(key, entryId.size()));
     }
-    return foldedIds_.find(caseFoldKey(entryId)) != foldedIds_.end();
+    return std::hash<std::string_view>{}(caseFoldKey(entryId));
+}
+
+} // namespace
+
+void DeliveredMailIds::append(std::string entryId)
+{
+    if ((ids_.size() + 1) * 2 > slots_.size()) {
+        std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(std::max<std::size_t>(64, slots_.size() * 2)));
+        for (const Slot& slot : old)
+            if (slot.place != 0)
+                index(slot.hash, slot.place - 1);
+    }
+    index(hashOfKey(entryId), ids_.size());
+    ids_.push_back(std::move(entryId));
+}
+
+void DeliveredMailIds::index(std::uint64_t hash, std::size_t place)
+{
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = hash & mask;
+    while (slots_[at].place != 0)
+        at = (at + 1) & mask;
+    slots_[at] = {hash, static_cast<std::uint32_t>(place + 1)};
+}
+
+bool DeliveredMailIds::contains(std::string_view entryId) const
+{
+    if (slots_.empty())
+        return false;
+    const std::uint64_t hash = hashOfKey(entryId);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask; slots_[at].place != 0; at = (at + 1) & mask) {
+        if (slots_[at].hash == hash && equalsIgnoringCase(ids_[slots_[at].place - 1], entryId))
+            return true;
+    }
+    return false;
 }
 
 void DeliveredMailIds::clear()
 {
     ids_.clear();
-    foldedIds_.clear();
+    slots_.clear();
 }
 
 } // namespace kvn

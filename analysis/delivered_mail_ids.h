@@ -3,14 +3,15 @@
 // discovery found already seen before the last stop), in the order recorded.
 // Not thread-safe: the engine lock guards it.
 //
-// Beside the IDs in their order, a set of their case-fold keys answers
-// contains() without a scan, exactly as comparing with each ID would.
+// Beside the IDs in their order, an index of the hashes of their case-fold
+// keys answers contains() without a scan, exactly as comparing with each ID
+// would. It is one flat table, so that a miss (what a pass asks about nearly
+// every new e-mail) costs one look into memory rather than a chain of them.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace kvn {
@@ -24,14 +25,16 @@ public:
     const std::vector<std::string>& ids() const { return ids_; }
 
 private:
-    // Looked up by views, so that a key folded into a buffer needs no string.
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    // A key's hash and the place of its ID in ids_, plus one (0: no key).
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t place = 0;
     };
 
+    void index(std::uint64_t hash, std::size_t place);
+
     std::vector<std::string> ids_;
-    std::unordered_set<std::string, KeyHash, std::equal_to<>> foldedIds_;
+    std::vector<Slot> slots_; // open addressing: a power of two long, at most half full
 };
 
 } // namespace kvn
