@@ -3,28 +3,9 @@
 #include "platform/core/utf8_text.h"
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 
 namespace kvn {
-namespace {
-
-// The hash of the case-fold key of an ID. Entry IDs are short ASCII names:
-// their key is folded on the stack.
-std::uint64_t hashOfKey(std::string_view entryId)
-{
-    constexpr std::size_t shortId = 128;
-    if (entryId.size() <= shortId
-        && std::all_of(entryId.begin(), entryId.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        char key[shortId];
-        std::transform(entryId.begin(), entryId.end(), key,
-            [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; });
-        return std::hash<std::string_view>{}(std::string_view(key, entryId.size()));
-    }
-    return std::hash<std::string_view>{}(caseFoldKey(entryId));
-}
-
-} // namespace
 
 void DeliveredMailIds::append(std::string entryId)
 {
@@ -34,7 +15,7 @@ void DeliveredMailIds::append(std::string entryId)
             if (slot.place != 0)
                 index(slot.hash, slot.place - 1);
     }
-    index(hashOfKey(entryId), ids_.size());
+    index(caseFoldHash(entryId), ids_.size());
     ids_.push_back(std::move(entryId));
 }
 
@@ -51,7 +32,7 @@ bool DeliveredMailIds::contains(std::string_view entryId) const
 {
     if (slots_.empty())
         return false;
-    const std::uint64_t hash = hashOfKey(entryId);
+    const std::uint64_t hash = caseFoldHash(entryId);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask; slots_[at].place != 0; at = (at + 1) & mask) {
         if (slots_[at].hash == hash && equalsIgnoringCase(ids_[slots_[at].place - 1], entryId))

@@ -25,8 +25,8 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>

@@ -8,10 +8,7 @@
 
 namespace kvn {
 
-std::uint64_t AddressPositions::hashOf(std::string_view address)
-{
-    return std::hash<std::string>{}(caseFoldKey(address));
-}
+std::uint64_t AddressPositions::hashOf(std::string_view address) { return caseFoldHash(address); }
 
 auto AddressPositions::slotsOf(std::uint64_t hash) const
     -> std::pair<std::vector<HashedSlot>::const_iterator, std::vector<HashedSlot>::const_iterator>

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <locale.h>
 #include <wctype.h>
 
@@ -177,6 +178,20 @@ std::string caseFoldKey(std::string_view text)
         at += character.length;
     }
     return key;
+}
+
+std::size_t caseFoldHash(std::string_view text)
+{
+    constexpr std::size_t shortText = 256;
+    if (text.size() <= shortText && asciiPrefixLength(text) == text.size()) {
+        char key[shortText];
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            key[i] = static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? 'a' - 'A' : 0));
+        }
+        return std::hash<std::string_view>{}(std::string_view(key, text.size()));
+    }
+    return std::hash<std::string_view>{}(caseFoldKey(text));
 }
 
 int compareIgnoringCase(std::string_view a, std::string_view b)

@@ -37,6 +37,10 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // UTF-8 as 0xFF followed by the byte (0xFF occurs in no UTF-8 text).
 std::string caseFoldKey(std::string_view text);
 
+// std::hash of caseFoldKey(text), made without the key's string when the
+// text is short ASCII (an address, an entry ID), as it nearly always is.
+std::size_t caseFoldHash(std::string_view text);
+
 // Order of the texts in lower case, code point by code point:
 // negative when a sorts first, 0 when equal, positive when b sorts first.
 int compareIgnoringCase(std::string_view a, std::string_view b);

@@ -1,5 +1,6 @@
 #include "platform/core/utf8_text.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -94,6 +95,14 @@ TEST(Utf8Text, FoldKeysAreEqualExactlyWhenTextsAreEqualIgnoringCase)
         const bool equal = equalsIgnoringCase(a, b);
         equalPairs += equal ? 1 : 0;
         ASSERT_EQ(caseFoldKey(a) == caseFoldKey(b), equal) << "\"" << a << "\" and \"" << b << "\"";
+        ASSERT_EQ(caseFoldHash(a), std::hash<std::string_view>{}(caseFoldKey(a))) << "\"" << a << "\"";
+    }
+    // Texts of ASCII alone and of every length around the short way's end.
+    for (const std::size_t length : {0, 1, 7, 8, 9, 255, 256, 257, 600}) {
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i)
+            text += "aZ@.-_09~"[i % 9];
+        EXPECT_EQ(caseFoldHash(text), std::hash<std::string_view>{}(caseFoldKey(text))) << length;
     }
     EXPECT_GT(equalPairs, 1000); // the texts meet often enough to test the equal side
     EXPECT_EQ(caseFoldKey("\u212A\u00C9"), caseFoldKey("k\u00E9"));
