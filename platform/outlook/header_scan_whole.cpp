@@ -14,12 +14,20 @@ namespace kvn::outlook::detail {
 
 namespace {
 
-// A field name as the byte-by-byte scan takes it: no blank, no colon, no
-// longer than it looks for a colon.
-bool isPlainName(std::string_view name, std::size_t maxNameBytes)
+// Where the colon after the field name that starts the line is, for a name
+// as the byte-by-byte scan takes it: not empty, no blank, no longer than it
+// looks for a colon. npos when the line starts with no such name.
+std::size_t plainNameEnd(std::string_view line, std::size_t maxNameBytes)
 {
-    return !name.empty() && name.size() <= maxNameBytes
-        && std::none_of(name.begin(), name.end(), [](char c) { return c == ' ' || c == '\t'; });
+    const std::size_t limit = std::min(line.size(), maxNameBytes + 1);
+    for (std::size_t i = 0; i < limit; ++i) {
+        const char c = line[i];
+        if (c == ':')
+            return i == 0 ? std::string_view::npos : i;
+        if (c == ' ' || c == '\t')
+            return std::string_view::npos;
+    }
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -140,9 +148,8 @@ bool HeaderScanner::scanWholeBlock(std::string_view piece)
             if (kind == FieldKind::None || !keep(content))
                 return false;
         } else {
-            const std::size_t colon = content.find(':');
-            if (colon == std::string_view::npos || !isPlainName(content.substr(0, colon), maxNameBytes)
-                || !endField(at))
+            const std::size_t colon = plainNameEnd(content, maxNameBytes);
+            if (colon == std::string_view::npos || !endField(at))
                 return false;
             fieldStart = at;
             if (!startField(kindOf(content.substr(0, colon))) || !keep(content.substr(colon + 1)))

@@ -55,6 +55,40 @@ TEST(HeaderScan, OrdinaryBlockGivesItsFieldsUnfolded)
     EXPECT_FALSE(scanned.cuts.transportHeaders || scanned.cuts.subject || scanned.cuts.recipients);
 }
 
+TEST(HeaderScan, FieldNamesMatchInEitherCaseAndNoOtherByte)
+{
+    // A letter matches its capital; a dash only itself (a CR would pass for
+    // a dash if it were compared as a letter is).
+    for (const char* name : {"content-type", "CONTENT-TYPE", "Content-Type", "cOnTeNt-TyPe"}) {
+        for (const char* end : {"\r\n", "\n"}) {
+            const std::string block = std::string(name) + ": text/plain" + end + "Subject: s" + end + end;
+            EXPECT_EQ(scanHeaders(block).contentType, " text/plain") << name;
+            EXPECT_EQ(scanHeaders(block).subject, " s") << name;
+        }
+    }
+    for (const char* name :
+        {"content\rtype", "content\x0Dtype", "content type", "contenu-type", "content-typ", "content-typee",
+            "content\x8Dtype", "conte\xEEt-type", "Content-Transfer-Encodinh", "Subjec", "Subjecu", "SUBJECT\x01"}) {
+        const std::string block = std::string(name) + ": text/plain\nx: y\n\n";
+        const ScannedHeaders scanned = scanHeaders(block);
+        EXPECT_FALSE(scanned.contentType) << name;
+        EXPECT_FALSE(scanned.subject) << name;
+        EXPECT_EQ(scanned.mimeHeaders, "") << name;
+    }
+    // Every known name, in capitals, reaches its own field.
+    const ScannedHeaders known = scanHeaders("RETURN-PATH: <r@x>\nSENDER: s@x\nFROM: f@x\nTO: t@x\nCC: c@x\n"
+                                             "BCC: b@x\nCONTENT-CLASS: k\nCONTENT-DISPOSITION: inline\n"
+                                             "CONTENT-TRANSFER-ENCODING: 8bit\nMIME-VERSION: 1.0\n\n");
+    EXPECT_EQ(known.returnPath, " <r@x>");
+    EXPECT_EQ(known.sender, " s@x");
+    EXPECT_EQ(known.from, " f@x");
+    EXPECT_EQ(known.to, " t@x");
+    EXPECT_EQ(known.cc, " c@x");
+    EXPECT_EQ(known.bcc, " b@x");
+    EXPECT_EQ(known.contentClass, " k");
+    EXPECT_EQ(known.mimeHeaders, "CONTENT-DISPOSITION: inline\nCONTENT-TRANSFER-ENCODING: 8bit\nMIME-VERSION: 1.0\n");
+}
+
 TEST(HeaderScan, PiecesOfAnySizeGiveTheSameAnswer)
 {
     // Small caps, so that cut fields and marker lines are split as well.
