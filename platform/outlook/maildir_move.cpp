@@ -10,13 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <optional>
-#include <unordered_set>
+#include <vector>
 
 namespace kvn::outlook {
 namespace {
@@ -24,24 +25,29 @@ namespace {
 using namespace move_steps;
 
 // The unique names being moved by this process: a second move of one of
-// them waits for the first to end.
+// them waits for the first to end. A handful at most move at once (one per
+// thread), so they are kept in a short list rather than a hash set.
 class MovesInProgress {
 public:
     void begin(const std::string& unique)
     {
         std::unique_lock lock(mutex_);
-        if (moving_.count(unique)) {
+        if (moving(unique)) {
             ++waiting_;
-            ended_.wait(lock, [&] { return !moving_.count(unique); });
+            ended_.wait(lock, [&] { return !moving(unique); });
             --waiting_;
         }
-        moving_.insert(unique);
+        moving_.push_back(unique);
     }
     void end(const std::string& unique)
     {
         {
             std::lock_guard lock(mutex_);
-            moving_.erase(unique);
+            const auto at = std::find(moving_.begin(), moving_.end(), unique);
+            if (at != moving_.end()) {
+                std::swap(*at, moving_.back());
+                moving_.pop_back();
+            }
         }
         ended_.notify_all();
     }
@@ -52,9 +58,14 @@ public:
     }
 
 private:
+    bool moving(const std::string& unique) const
+    {
+        return std::find(moving_.begin(), moving_.end(), unique) != moving_.end();
+    }
+
     std::mutex mutex_;
     std::condition_variable ended_;
-    std::unordered_set<std::string> moving_;
+    std::vector<std::string> moving_;
     std::size_t waiting_ = 0;
 };
 
