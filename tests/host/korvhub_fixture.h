@@ -38,8 +38,12 @@ protected:
     }
 
     // An unread e-mail in the Inbox's new/, received `offset` seconds from
-    // now: a minute ahead by default, so surely after the last "StopTime".
-    void arrive(const std::string& unique, const std::string& from, std::int64_t offset = 60)
+    // now: two minutes ahead by default, so surely after the minute of the
+    // last "StopTime". (One minute is not enough: the stop time is rounded to
+    // its nearest second and the start-up run compares by the minute, so an
+    // e-mail a minute after a stop at hh:mm:59.6 falls in the stop's minute,
+    // and the start-up run takes it for one seen before the stop.)
+    void arrive(const std::string& unique, const std::string& from, std::int64_t offset = 120)
     {
         // Written in tmp/ and renamed into new/, as a delivery agent does.
         putMessage(inbox(), "tmp", unique, std::time(nullptr) + offset,
