@@ -82,13 +82,6 @@ struct RecipientFields {
     std::string bcc;
 };
 
-// readMessageHeaders that fills `layout` and leaves the recipients unparsed:
-// the answer's recipients, toCount and ccCount stay empty and the raw fields
-// go to `recipients` (neither is touched on failure). Parsing every address
-// costs more than the rest of the block, and most readers never ask for them.
-std::optional<MessageHeaders> readMessageHeaders(
-    const std::string& path, BodyLayout& layout, RecipientFields& recipients);
-
 // Sets the recipients, toCount and ccCount of `headers` from the raw fields,
 // exactly as readMessageHeaders sets them.
 void parseRecipients(const RecipientFields& fields, MessageHeaders& headers);

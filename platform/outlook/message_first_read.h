@@ -13,7 +13,11 @@
 namespace kvn::outlook {
 
 struct FirstRead {
-    MessageHeaders headers; // as readMessageHeaders(path, layout, recipients) answers
+    // As readMessageHeaders(path, layout) answers, but for the recipients:
+    // those stay empty, their raw fields are in `recipients` (parseRecipients
+    // sets them). Parsing every address costs more than the rest of the
+    // block, and most readers never ask for them.
+    MessageHeaders headers;
     BodyLayout layout;
     RecipientFields recipients;
     // The bytes after the header block, when the block is complete and the

@@ -217,7 +217,7 @@ std::optional<MessageHeaders> readMessageHeaders(const std::string& path)
 
 namespace {
 
-// The answer of readMessageHeaders(path, layout, recipients) to a scan.
+// The first read's answer to a scan: the recipients stay raw.
 FirstRead firstReadOf(detail::ScannedHeaders scanned)
 {
     FirstRead read;
@@ -228,18 +228,6 @@ FirstRead firstReadOf(detail::ScannedHeaders scanned)
 }
 
 } // namespace
-
-std::optional<MessageHeaders> readMessageHeaders(
-    const std::string& path, BodyLayout& layout, RecipientFields& recipients)
-{
-    std::optional<detail::ScannedHeaders> scanned = detail::readHeaderBlock(path);
-    if (!scanned)
-        return std::nullopt;
-    FirstRead read = firstReadOf(std::move(*scanned));
-    layout = std::move(read.layout);
-    recipients = std::move(read.recipients);
-    return std::move(read.headers);
-}
 
 std::optional<FirstRead> readOpenedMessage(int fd, std::size_t fileBytes)
 {
