@@ -75,8 +75,29 @@ std::int64_t sortKeyOf(const Character& character)
     return static_cast<std::int64_t>(lowerOf(character.value));
 }
 
-// The length of the run of ASCII bytes that text starts with, eight bytes at
-// a time while they last.
+// A byte with an ASCII capital lowered (a comparison the compiler vectorises).
+char lowerAsciiByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? 'a' - 'A' : 0));
+}
+
+// out gets text's leading ASCII run lower-cased (a loop over plain bytes,
+// which the compiler vectorises); answers where the run ended.
+std::size_t appendLowerAsciiPrefix(std::string& out, std::string_view text)
+{
+    const std::size_t run = asciiPrefixLength(text);
+    const std::size_t from = out.size();
+    out.resize(from + run);
+    const char* source = text.data();
+    char* target = out.data() + from;
+    for (std::size_t i = 0; i < run; ++i)
+        target[i] = lowerAsciiByte(source[i]);
+    return run;
+}
+
+} // namespace
+
 std::size_t asciiPrefixLength(std::string_view text)
 {
     constexpr std::uint64_t highBits = 0x8080808080808080ULL;
@@ -91,24 +112,6 @@ std::size_t asciiPrefixLength(std::string_view text)
         ++at;
     return at;
 }
-
-// out gets text's leading ASCII run lower-cased (a loop over plain bytes,
-// which the compiler vectorises); answers where the run ended.
-std::size_t appendLowerAsciiPrefix(std::string& out, std::string_view text)
-{
-    const std::size_t run = asciiPrefixLength(text);
-    const std::size_t from = out.size();
-    out.resize(from + run);
-    const char* source = text.data();
-    char* target = out.data() + from;
-    for (std::size_t i = 0; i < run; ++i) {
-        const auto byte = static_cast<unsigned char>(source[i]);
-        target[i] = static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? 'a' - 'A' : 0));
-    }
-    return run;
-}
-
-} // namespace
 
 void appendUtf8(std::string& out, char32_t codePoint)
 {
@@ -185,10 +188,8 @@ std::size_t caseFoldHash(std::string_view text)
     constexpr std::size_t shortText = 256;
     if (text.size() <= shortText && asciiPrefixLength(text) == text.size()) {
         char key[shortText];
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(text[i]);
-            key[i] = static_cast<char>(byte + (static_cast<unsigned char>(byte - 'A') < 26 ? 'a' - 'A' : 0));
-        }
+        for (std::size_t i = 0; i < text.size(); ++i)
+            key[i] = lowerAsciiByte(text[i]);
         return std::hash<std::string_view>{}(std::string_view(key, text.size()));
     }
     return std::hash<std::string_view>{}(caseFoldKey(text));

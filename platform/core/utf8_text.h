@@ -25,6 +25,10 @@ bool isValidUtf8(std::string_view text);
 // Appends the UTF-8 bytes of a code point (at most U+10FFFF).
 void appendUtf8(std::string& out, char32_t codePoint);
 
+// The length of the run of ASCII bytes that text starts with, looked at
+// eight bytes at a time while they last.
+std::size_t asciiPrefixLength(std::string_view text);
+
 // Every letter in lower case (simple Unicode case mapping).
 std::string toLowerUtf8(std::string_view text);
 

@@ -1,6 +1,8 @@
 // GMime start-up and the text conversions shared by the message readers.
 #include "platform/outlook/gmime_support.h"
 
+#include "platform/core/utf8_text.h"
+
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -48,23 +50,21 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t i)
     return length;
 }
 
-// Where the run of ASCII bytes that starts at text[at] ends (NUL bytes end
-// it too when nulEnds). Bodies are mostly ASCII: eight bytes are looked at
-// at once while none has its high bit set or is a NUL.
-std::size_t asciiRunEnd(std::string_view text, std::size_t at, bool nulEnds)
+// Where the run of ASCII bytes other than NUL that starts at text[at] ends.
+// Bodies are mostly ASCII: eight bytes are looked at at once while none has
+// its high bit set or is a NUL.
+std::size_t nonNulAsciiRunEnd(std::string_view text, std::size_t at)
 {
     constexpr std::uint64_t ones = 0x0101010101010101;
     constexpr std::uint64_t highBits = 0x8080808080808080;
     for (; at + 8 <= text.size(); at += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, text.data() + at, sizeof word);
-        std::uint64_t stops = word & highBits;
-        if (nulEnds)
-            stops |= (word - ones) & ~word & highBits; // set when some byte is NUL
-        if (stops != 0)
+        // The high bits, and the 0x80 bit of every NUL byte.
+        if (((word & highBits) | ((word - ones) & ~word & highBits)) != 0)
             break;
     }
-    while (at < text.size() && static_cast<std::uint8_t>(text[at]) < 0x80 && !(nulEnds && text[at] == '\0'))
+    while (at < text.size() && static_cast<std::uint8_t>(text[at]) < 0x80 && text[at] != '\0')
         ++at;
     return at;
 }
@@ -72,7 +72,7 @@ std::size_t asciiRunEnd(std::string_view text, std::size_t at, bool nulEnds)
 bool isValidUtf8(std::string_view text)
 {
     for (std::size_t i = 0; i < text.size();) {
-        i = asciiRunEnd(text, i, false);
+        i += asciiPrefixLength(text.substr(i));
         if (i == text.size())
             break;
         const std::size_t length = utf8SequenceLength(text, i);
@@ -137,7 +137,7 @@ std::string validUtf8(std::string_view bytes)
     result.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
         // A run of ASCII other than NUL is taken as it is, at once.
-        const std::size_t end = asciiRunEnd(bytes, i, true);
+        const std::size_t end = nonNulAsciiRunEnd(bytes, i);
         if (end > i) {
             result.append(bytes.substr(i, end - i));
             i = end;
