@@ -13,7 +13,8 @@ namespace {
 constexpr std::int64_t daysFrom1970To1899_12_30 = -25569;
 constexpr std::int64_t secondsPerDay = 86400;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
+} // namespace
+
 std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day)
 {
     year -= month <= 2;
@@ -23,6 +24,8 @@ std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day)
     const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
 }
+
+namespace {
 
 struct CivilDate {
     std::int64_t year;

@@ -11,6 +11,10 @@
 
 namespace kvn {
 
+// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12, day
+// 1..31; a day past the month's end counts on into the next month).
+std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day);
+
 // Local calendar fields (tm_year, tm_mon, tm_mday, tm_hour, tm_min, tm_sec)
 // as an OLE date. tm_wday, tm_yday and tm_isdst are ignored.
 double oleDateFromLocal(const std::tm& local);

@@ -47,8 +47,21 @@ std::optional<int> number(std::string_view& text, std::size_t digits)
     return value;
 }
 
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysInMonth(int year, int month)
+{
+    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return days[static_cast<std::size_t>(month)] + (month == 1 && isLeapYear(year) ? 1 : 0);
+}
+
+struct FilterDate {
+    MinuteKey minute;
+    std::optional<std::int64_t> wallSeconds;
+};
+
 // 'Jan 05 2004 09:30 PM', the quotes included.
-std::optional<MinuteKey> parseFilterDate(std::string_view text)
+std::optional<FilterDate> parseFilterDate(std::string_view text)
 {
     static constexpr std::array<std::string_view, 12> months
         = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -69,7 +82,11 @@ std::optional<MinuteKey> parseFilterDate(std::string_view text)
     if (*day < 1 || *day > 31 || *hour < 1 || *hour > 12 || *minute > 59)
         return std::nullopt;
     int hour24 = (*hour % 12) + (pm ? 12 : 0);
-    return minuteKeyOf(*year, month, *day, hour24, *minute);
+    FilterDate date{minuteKeyOf(*year, month, *day, hour24, *minute), std::nullopt};
+    if (*day <= daysInMonth(*year, month))
+        date.wallSeconds = daysFromCivil(*year, static_cast<unsigned>(month + 1), static_cast<unsigned>(*day)) * 86400
+            + hour24 * 3600 + *minute * 60;
+    return date;
 }
 
 std::optional<MailFilter::Compare> parseCompare(std::string_view& text)
@@ -97,10 +114,10 @@ bool parseCondition(std::string_view text, MailFilter& filter)
     if (!consume(text, "[ReceivedTime]"))
         return false;
     auto compare = parseCompare(text);
-    auto minute = parseFilterDate(text);
-    if (!compare || !minute)
+    auto date = parseFilterDate(text);
+    if (!compare || !date)
         return false;
-    filter.received.push_back({*compare, *minute});
+    filter.received.push_back({*compare, date->minute, date->wallSeconds});
     return true;
 }
 
@@ -115,6 +132,41 @@ std::size_t nextAnd(std::string_view text)
             return i;
     }
     return std::string_view::npos;
+}
+
+// A local time is never further than this from UTC: time zone files keep
+// their offsets within -89999 and 93599 seconds, and a POSIX TZ offset is at
+// most 24:59:59.
+constexpr std::int64_t widestUtcOffset = 26 * 3600;
+
+// How a time compares with a bound, when the offsets the time zone could
+// have at that time all give the same answer: -1 before the bound's minute,
+// 1 past it, 0 when only the local time can tell. So the local time (a look
+// into the time zone's rules) is worked out only for times near a bound.
+int sideOfBound(std::int64_t mtime, const MailFilter::TimeBound& bound)
+{
+    if (!bound.wallSeconds)
+        return 0;
+    if (mtime + widestUtcOffset < *bound.wallSeconds)
+        return -1;
+    if (mtime - widestUtcOffset >= *bound.wallSeconds + 60)
+        return 1;
+    return 0;
+}
+
+bool holdsOnSide(MailFilter::Compare compare, int side)
+{
+    switch (compare) {
+    case MailFilter::Compare::Less:
+    case MailFilter::Compare::LessOrEqual:
+        return side < 0;
+    case MailFilter::Compare::Equal:
+        return false;
+    case MailFilter::Compare::GreaterOrEqual:
+    case MailFilter::Compare::Greater:
+        return side > 0;
+    }
+    return false;
 }
 
 bool holds(MailFilter::Compare compare, MinuteKey item, MinuteKey bound)
@@ -144,11 +196,16 @@ MinuteKey minuteKeyOfCalendarTime(std::int64_t secondsSinceEpoch)
 
 bool MailFilter::matchesTime(std::int64_t mtime) const
 {
-    if (received.empty())
-        return true;
-    MinuteKey item = minuteKeyOfCalendarTime(mtime);
+    std::optional<MinuteKey> item;
     for (const auto& bound : received) {
-        if (!holds(bound.compare, item, bound.minute))
+        if (const int side = sideOfBound(mtime, bound); side != 0) {
+            if (!holdsOnSide(bound.compare, side))
+                return false;
+            continue;
+        }
+        if (!item)
+            item = minuteKeyOfCalendarTime(mtime);
+        if (!holds(bound.compare, *item, bound.minute))
             return false;
     }
     return true;

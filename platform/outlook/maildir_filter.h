@@ -19,6 +19,9 @@ struct MailFilter {
     struct TimeBound {
         Compare compare;
         MinuteKey minute;
+        // The bound's wall-clock minute as seconds since 1970 read as UTC;
+        // empty for a date no calendar has (the 31st of a short month).
+        std::optional<std::int64_t> wallSeconds;
     };
     std::optional<bool> unread;
     std::vector<TimeBound> received;

@@ -96,17 +96,25 @@ public:
         return !isSeen(file_.fileName);
     }
 
+    // The rename is tried where the file was last seen first, as a move is:
+    // only when it is gone from there is it looked for. That nothing needs
+    // changing is only answered for a place just looked up, since another
+    // program may have changed the flags meanwhile.
     bool setUnRead(bool unread) override
     {
         std::lock_guard lock(fileMutex_);
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            if (!locate())
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const bool lookedUp = attempt > 0;
+            if (lookedUp && !locate())
                 return false;
-            if (file_.subdir == "new" && unread)
-                return true; // a message in new/ is unread already
             std::string name = nameWithSeen(file_.fileName, !unread);
-            if (file_.subdir == "cur" && name == file_.fileName)
-                return true;
+            const bool unchanged
+                = (file_.subdir == "new" && unread) || (file_.subdir == "cur" && name == file_.fileName);
+            if (unchanged) {
+                if (lookedUp)
+                    return true;
+                continue;
+            }
             RenameOutcome outcome = renameNoReplace(pathOf(file_), folder_->directory() + "/cur/" + name);
             if (outcome == RenameOutcome::Done) {
                 file_ = {"cur", name, file_.mtime};

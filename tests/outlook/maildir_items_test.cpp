@@ -178,6 +178,25 @@ TEST_F(MaildirItems, UnReadIsTheSeenFlagAndSettingItKeepsOtherFlags)
     EXPECT_TRUE(messageFiles(root).count("cur/u2:2,S"));
 }
 
+// Setting UnRead tries the place the message was last seen first: a flag
+// change made there by another program meanwhile must neither be lost nor
+// taken for the change asked for.
+TEST_F(MaildirItems, SettingUnReadFollowsAFlagChangeMadeSinceTheItemLooked)
+{
+    putMessage(root, "cur", "u:2,", jan5, messageText("x"));
+    auto mail = only(inbox);
+    ASSERT_TRUE(mail);
+    std::rename((root + "/cur/u:2,").c_str(), (root + "/cur/u:2,S").c_str());
+    ASSERT_TRUE(mail->setUnRead(true)); // looks like nothing to do where it was seen
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/u:2,"}));
+    std::rename((root + "/cur/u:2,").c_str(), (root + "/cur/u:2,FS").c_str());
+    ASSERT_TRUE(mail->setUnRead(false)); // already read, under another name
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/u:2,FS"}));
+    std::rename((root + "/cur/u:2,FS").c_str(), (root + "/new/u").c_str());
+    ASSERT_TRUE(mail->setUnRead(false));
+    EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/u:2,S"}));
+}
+
 TEST_F(MaildirItems, AFlagChangeByAnotherProgramIsFollowed)
 {
     putMessage(root, "cur", "u:2,", jan5, messageText("x"));
