@@ -34,15 +34,18 @@ const char* fileKindName(mode_t mode)
 
 namespace {
 
-OpenedRegularFile openWithoutBlocking(const std::string& path, int flags, struct stat& info, mode_t createMode)
+// `name` in the directory open as dirFd (AT_FDCWD: `name` is a path); the
+// errors name it as `path` says.
+OpenedRegularFile openWithoutBlockingAt(
+    int dirFd, const char* name, const std::string& path, int flags, struct stat& info, mode_t createMode)
 {
     OpenedRegularFile opened;
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, createMode);
+    const int fd = ::openat(dirFd, name, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, createMode);
     if (fd < 0) {
         opened.openErrno = errno;
         // A socket cannot be opened at all (ENXIO): say what it is.
         struct stat there { };
-        if (opened.openErrno != ENOENT && ::stat(path.c_str(), &there) == 0 && !S_ISREG(there.st_mode))
+        if (opened.openErrno != ENOENT && ::fstatat(dirFd, name, &there, 0) == 0 && !S_ISREG(there.st_mode))
             opened.error = notARegularFile(path, there.st_mode);
         else
             opened.error = "Cannot open " + path + ": " + std::strerror(opened.openErrno);
@@ -62,6 +65,11 @@ OpenedRegularFile openWithoutBlocking(const std::string& path, int flags, struct
     return opened;
 }
 
+OpenedRegularFile openWithoutBlocking(const std::string& path, int flags, struct stat& info, mode_t createMode)
+{
+    return openWithoutBlockingAt(AT_FDCWD, path.c_str(), path, flags, info, createMode);
+}
+
 } // namespace
 
 OpenedRegularFile openRegularFile(const std::string& path, int flags, struct stat& info, mode_t createMode)
@@ -75,6 +83,11 @@ OpenedRegularFile openRegularFile(const std::string& path, int flags, struct sta
 OpenedRegularFile openRegularFileToRead(const std::string& path, struct stat& info)
 {
     return openWithoutBlocking(path, O_RDONLY, info, 0);
+}
+
+OpenedRegularFile openRegularFileToReadAt(int dirFd, const std::string& name, struct stat& info)
+{
+    return openWithoutBlockingAt(dirFd, name.c_str(), name, O_RDONLY, info, 0);
 }
 
 ssize_t readRegularFile(int fd, void* buffer, std::size_t size)

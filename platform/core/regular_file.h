@@ -36,6 +36,10 @@ OpenedRegularFile openRegularFile(const std::string& path, int flags, struct sta
 // makeBlocking before handing it to code that does not.
 OpenedRegularFile openRegularFileToRead(const std::string& path, struct stat& info);
 
+// openRegularFileToRead of `name` in the directory open as dirFd, so that
+// the kernel walks no path to it; the errors name the file by `name`.
+OpenedRegularFile openRegularFileToReadAt(int dirFd, const std::string& name, struct stat& info);
+
 // read() of a descriptor from openRegularFileToRead: interrupted reads are
 // tried again, and EAGAIN makes the descriptor blocking and tries again.
 ssize_t readRegularFile(int fd, void* buffer, std::size_t size);

@@ -30,6 +30,11 @@ int openMessageFile(const std::string& path, struct stat* status)
     return openRegularFileToRead(path, status != nullptr ? *status : info).fd;
 }
 
+int openMessageFileAt(int dirFd, const std::string& name, struct stat& status)
+{
+    return openRegularFileToReadAt(dirFd, name, status).fd;
+}
+
 namespace {
 
 // The piece buffer of this thread. Left uninitialised: only the bytes read

@@ -16,6 +16,9 @@ namespace kvn::outlook::detail {
 // `status`, when given, gets the open file's fstat.
 int openMessageFile(const std::string& path, struct stat* status = nullptr);
 
+// openMessageFile of `name` in the directory open as dirFd.
+int openMessageFileAt(int dirFd, const std::string& name, struct stat& status);
+
 // The header block of the file open as `fd`, scanned from the file's current
 // offset in pieces as it is read (see readHeaderBlock). The descriptor is
 // left where the reading stopped. Empty when a read fails.

@@ -50,10 +50,12 @@ struct WalkStep {
 // The message file at the place `file` names, opened, with its mtime put in
 // `file`; empty (and the file to be looked for) when it cannot be opened
 // there: renamed, gone, unreadable or no regular file.
-std::optional<WalkStep> openWhereSeen(const std::string& folderDir, MessageFile& file)
+std::optional<WalkStep> openWhereSeen(const SubfolderHandles& subfolders, MessageFile& file)
 {
     struct stat status { };
-    FileDescriptor opened(detail::openMessageFile(messagePath(folderDir, file), &status));
+    const int dir = subfolders.directoryOf(file);
+    FileDescriptor opened(dir >= 0 ? detail::openMessageFileAt(dir, file.fileName, status)
+                                   : detail::openMessageFile(messagePath(subfolders.folderDir(), file), &status));
     if (opened.get() < 0)
         return std::nullopt;
     file.mtime = status.st_mtim.tv_sec;
@@ -62,28 +64,32 @@ std::optional<WalkStep> openWhereSeen(const std::string& folderDir, MessageFile&
 
 // A walk over a fixed list of message files of one folder. Each entry is
 // dropped once the walk has passed it, so that the memory of a long walk is
-// given back while the caller builds up its own records of what it did.
+// given back while the caller builds up its own records of what it did. The
+// folder's new/ and cur/ stay open while the walk lasts.
 class Walk {
 public:
     Walk() = default;
     // `files` passed `filters` as they were listed (with their mtimes, when
     // the filters ask about times).
-    Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters)
+    Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters, SubfolderHandles subfolders)
         : files_(std::make_move_iterator(files.begin()), std::make_move_iterator(files.end())),
-          filters_(std::move(filters))
+          filters_(std::move(filters)), subfolders_(std::move(subfolders))
     {
     }
 
     // The next entry that is still in the folder and still matches, at its
     // current place. Where it was seen it is opened instead of looked at
     // (nearly always: then the one opening serves the look and the read).
-    std::optional<WalkStep> next(const std::string& folderDir)
+    std::optional<WalkStep> next()
     {
+        if (!subfolders_)
+            return std::nullopt;
+        const std::string& folderDir = subfolders_->folderDir();
         while (!files_.empty()) {
             MessageFile file = std::move(files_.front());
             files_.pop_front();
             const std::int64_t listedMtime = file.mtime;
-            if (std::optional<WalkStep> step = openWhereSeen(folderDir, file)) {
+            if (std::optional<WalkStep> step = openWhereSeen(*subfolders_, file)) {
                 // Under the same name (the same flags) and with the mtime it
                 // was listed with, it matches as it did in the listing.
                 if (file.mtime != listedMtime && !matchesAll(filters_, file))
@@ -95,12 +101,14 @@ public:
             if (now.status == LocateStatus::Found && matchesAll(filters_, now.file))
                 return WalkStep{std::move(now.file)};
         }
+        subfolders_.reset();
         return std::nullopt;
     }
 
 private:
     std::deque<MessageFile> files_;
     std::vector<MailFilter> filters_;
+    std::optional<SubfolderHandles> subfolders_;
 };
 
 class MailItems final : public Items {
@@ -112,18 +120,19 @@ public:
 
     std::optional<std::size_t> count() override
     {
-        auto files = matching(filters_);
+        auto files = matching(filters_, SubfolderHandles(folder_->directory()));
         return files ? std::optional(files->size()) : std::nullopt;
     }
 
     ItemPtr getFirst() override
     {
-        auto files = matching(filters_);
-        walk_ = Walk(files ? std::move(*files) : std::vector<MessageFile>{}, filters_);
+        SubfolderHandles subfolders(folder_->directory());
+        auto files = matching(filters_, subfolders);
+        walk_ = Walk(files ? std::move(*files) : std::vector<MessageFile>{}, filters_, std::move(subfolders));
         return getNext();
     }
 
-    ItemPtr getNext() override { return itemOf(walk_.next(folder_->directory())); }
+    ItemPtr getNext() override { return itemOf(walk_.next()); }
 
     std::optional<ItemPtr> find(std::string_view filter) override
     {
@@ -132,14 +141,15 @@ public:
             return std::nullopt;
         auto filters = filters_;
         filters.push_back(*parsed);
-        auto files = matching(filters);
+        SubfolderHandles subfolders(folder_->directory());
+        auto files = matching(filters, subfolders);
         if (!files)
             return std::nullopt;
-        found_ = Walk(std::move(*files), std::move(filters));
+        found_ = Walk(std::move(*files), std::move(filters), std::move(subfolders));
         return findNext();
     }
 
-    ItemPtr findNext() override { return itemOf(found_.next(folder_->directory())); }
+    ItemPtr findNext() override { return itemOf(found_.next()); }
 
     ItemsPtr restrict(std::string_view filter) override
     {
@@ -154,7 +164,8 @@ public:
 private:
     // The folder's messages that pass every filter: oldest first when the
     // filters ask about ReceivedTime, else in file-name order.
-    std::optional<std::vector<MessageFile>> matching(const std::vector<MailFilter>& filters) const
+    std::optional<std::vector<MessageFile>> matching(
+        const std::vector<MailFilter>& filters, const SubfolderHandles& subfolders) const
     {
         // Flags come from the names alone; only the messages they let
         // through are looked at for their times, and tested again under the
@@ -165,7 +176,7 @@ private:
         std::erase_if(*files, [&](const MessageFile& file) { return !matchesFlags(filters, file); });
         bool needsTimes = std::any_of(filters.begin(), filters.end(), [](const auto& f) { return f.needsTimes(); });
         if (needsTimes) {
-            if (!addTimes(folder_->directory(), *files))
+            if (!addTimes(subfolders, *files))
                 return std::nullopt;
             std::erase_if(*files, [&](const MessageFile& file) { return !matchesAll(filters, file); });
         }

@@ -179,33 +179,27 @@ FileState lookAtFileAt(int dir, const char* name, MessageFile& file)
     }
 }
 
-// new/ and cur/ of a folder, open for looking at many of their files by
-// name alone: the kernel then walks no path for each. A subfolder that
-// cannot be opened is looked into by whole paths, as lookAtFile does.
-class SubfolderHandles {
-public:
-    explicit SubfolderHandles(const std::string& folderDir)
-        : folderDir_(folderDir),
-          fresh_(open((folderDir + "/new").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
-          cur_(open((folderDir + "/cur").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-    }
-
-    FileState look(MessageFile& file) const
-    {
-        const int dir = file.subdir == "new" ? fresh_.get() : file.subdir == "cur" ? cur_.get() : -1;
-        if (dir < 0)
-            return lookAtFile(folderDir_, file);
-        return lookAtFileAt(dir, file.fileName.c_str(), file);
-    }
-
-private:
-    const std::string& folderDir_;
-    FileDescriptor fresh_;
-    FileDescriptor cur_;
-};
-
 } // namespace
+
+SubfolderHandles::SubfolderHandles(std::string folderDir)
+    : folderDir_(std::move(folderDir)),
+      fresh_(open((folderDir_ + "/new").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+      cur_(open((folderDir_ + "/cur").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+}
+
+int SubfolderHandles::directoryOf(const MessageFile& file) const
+{
+    return file.subdir == "new" ? fresh_.get() : file.subdir == "cur" ? cur_.get() : -1;
+}
+
+FileState SubfolderHandles::look(MessageFile& file) const
+{
+    const int dir = directoryOf(file);
+    if (dir < 0)
+        return lookAtFile(folderDir_, file);
+    return lookAtFileAt(dir, file.fileName.c_str(), file);
+}
 
 FileState lookAtFile(const std::string& folderDir, MessageFile& file)
 {
@@ -286,11 +280,10 @@ std::optional<std::vector<MessageFile>> listMessages(const std::string& folderDi
     return snapshot.take();
 }
 
-bool addTimes(const std::string& folderDir, std::vector<MessageFile>& files)
+bool addTimes(const SubfolderHandles& subfolders, std::vector<MessageFile>& files)
 {
     std::vector<MessageFile> vanished;
     std::size_t kept = 0;
-    const SubfolderHandles subfolders(folderDir);
     for (auto& file : files) {
         switch (subfolders.look(file)) {
         case FileState::Message:
@@ -310,7 +303,7 @@ bool addTimes(const std::string& folderDir, std::vector<MessageFile>& files)
     files.resize(kept);
     if (vanished.empty())
         return true;
-    auto found = relocate(folderDir, true, std::move(vanished), nullptr);
+    auto found = relocate(subfolders.folderDir(), true, std::move(vanished), nullptr);
     if (!found)
         return false;
     std::move(found->begin(), found->end(), std::back_inserter(files));

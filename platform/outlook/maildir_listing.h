@@ -11,6 +11,8 @@
 // listing, and left out only when it is gone from the folder.
 #pragma once
 
+#include "platform/core/file_descriptor.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,11 +60,30 @@ std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, cons
 // or its new/ cannot be read whole: a failure, never an empty folder.
 std::optional<std::vector<MessageFile>> listMessages(const std::string& folderDir);
 
+// new/ and cur/ of a folder, open for working on many of their files by name
+// alone: the kernel then walks no path for each. A subfolder that cannot be
+// opened is worked on by whole paths.
+class SubfolderHandles {
+public:
+    explicit SubfolderHandles(std::string folderDir);
+
+    const std::string& folderDir() const { return folderDir_; }
+    // The open subfolder a file is in; negative when it is not open.
+    int directoryOf(const MessageFile& file) const;
+    // lookAtFile, by name where the subfolder is open.
+    FileState look(MessageFile& file) const;
+
+private:
+    std::string folderDir_;
+    FileDescriptor fresh_;
+    FileDescriptor cur_;
+};
+
 // Fills in the mtime of each file (files of one folder, each unique name
 // once). A file renamed meanwhile is looked up again by its unique name and
 // kept under its current name; one gone from the folder, or no longer a
 // regular file, is left out. False when the folder cannot be read any more.
-bool addTimes(const std::string& folderDir, std::vector<MessageFile>& files);
+bool addTimes(const SubfolderHandles& subfolders, std::vector<MessageFile>& files);
 
 // True when the folder is a directory whose cur/ and new/ can be opened for
 // listing (either may be missing).

@@ -37,6 +37,29 @@ TEST(RegularFileToRead, OpensAFileAndRefusesAFifoAtOnce)
     EXPECT_LT(openRegularFileToRead(temp / "missing", info).fd, 0);
 }
 
+TEST(RegularFileToRead, ByNameInAnOpenFolderAsByPath)
+{
+    testing::TempFolder temp;
+    std::ofstream(temp / "message") << "Subject: hello\r\n\r\n";
+    ASSERT_EQ(::mkfifo((temp / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir((temp / "folder").c_str(), 0700), 0);
+    const int dir = ::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir, 0);
+    struct stat info { };
+    const OpenedRegularFile opened = openRegularFileToReadAt(dir, "message", info);
+    ASSERT_GE(opened.fd, 0) << opened.error;
+    EXPECT_EQ(info.st_size, 18);
+    ::close(opened.fd);
+    const OpenedRegularFile fifo = openRegularFileToReadAt(dir, "fifo", info);
+    EXPECT_LT(fifo.fd, 0);
+    EXPECT_EQ(fifo.error, "Not opening fifo: it is a FIFO (named pipe), not a regular file");
+    EXPECT_NE(openRegularFileToReadAt(dir, "folder", info).error.find("a folder"), std::string::npos);
+    const OpenedRegularFile missing = openRegularFileToReadAt(dir, "missing", info);
+    EXPECT_LT(missing.fd, 0);
+    EXPECT_EQ(missing.openErrno, ENOENT);
+    ::close(dir);
+}
+
 // Where a read answers EAGAIN (here a pipe stands in for a file system that
 // honours O_NONBLOCK), the descriptor becomes blocking and the read waits
 // for the bytes instead of failing.
