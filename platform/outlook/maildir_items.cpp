@@ -73,7 +73,8 @@ public:
     // the filters ask about times).
     Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters, SubfolderHandles subfolders)
         : files_(std::make_move_iterator(files.begin()), std::make_move_iterator(files.end())),
-          filters_(std::move(filters)), subfolders_(std::move(subfolders))
+          filters_(std::move(filters)),
+          subfolders_(std::move(subfolders))
     {
     }
 
