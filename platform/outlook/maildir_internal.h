@@ -148,9 +148,15 @@ ItemsPtr makeContactItems(const MaildirFolderPtr& folder);
 ItemsPtr makeEmptyItems();
 MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file);
 
-// The same for a file a walk has open at file's place, `fileBytes` long by
-// its fstat: the item's first read is made of it at once, and the file is
-// not opened again for the header.
-MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file, int fd, std::size_t fileBytes);
+// What a walk hands an item it makes: the file, when the walk has it open
+// at file's place (`fileBytes` long by its fstat), whose first read becomes
+// the item's header read at once; and the directories the item renames its
+// file in while the walk lasts.
+struct FromWalk {
+    int fd = -1;
+    std::size_t fileBytes = 0;
+    std::shared_ptr<WalkDirectories> directories;
+};
+MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file, FromWalk walk);
 
 } // namespace kvn::outlook

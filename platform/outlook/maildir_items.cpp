@@ -74,23 +74,27 @@ public:
     Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters, SubfolderHandles subfolders)
         : files_(std::make_move_iterator(files.begin()), std::make_move_iterator(files.end())),
           filters_(std::move(filters)),
-          subfolders_(std::move(subfolders))
+          directories_(std::make_shared<WalkDirectories>(std::move(subfolders)))
     {
     }
+
+    // What the items of the walk rename their files in while it lasts.
+    const std::shared_ptr<WalkDirectories>& directories() const { return directories_; }
 
     // The next entry that is still in the folder and still matches, at its
     // current place. Where it was seen it is opened instead of looked at
     // (nearly always: then the one opening serves the look and the read).
     std::optional<WalkStep> next()
     {
-        if (!subfolders_)
+        if (!directories_)
             return std::nullopt;
-        const std::string& folderDir = subfolders_->folderDir();
+        const SubfolderHandles& subfolders = directories_->source();
+        const std::string& folderDir = subfolders.folderDir();
         while (!files_.empty()) {
             MessageFile file = std::move(files_.front());
             files_.pop_front();
             const std::int64_t listedMtime = file.mtime;
-            if (std::optional<WalkStep> step = openWhereSeen(*subfolders_, file)) {
+            if (std::optional<WalkStep> step = openWhereSeen(subfolders, file)) {
                 // Under the same name (the same flags) and with the mtime it
                 // was listed with, it matches as it did in the listing.
                 if (file.mtime != listedMtime && !matchesAll(filters_, file))
@@ -102,14 +106,14 @@ public:
             if (now.status == LocateStatus::Found && matchesAll(filters_, now.file))
                 return WalkStep{std::move(now.file)};
         }
-        subfolders_.reset();
+        directories_.reset();
         return std::nullopt;
     }
 
 private:
     std::deque<MessageFile> files_;
     std::vector<MailFilter> filters_;
-    std::optional<SubfolderHandles> subfolders_;
+    std::shared_ptr<WalkDirectories> directories_;
 };
 
 class MailItems final : public Items {
@@ -133,7 +137,7 @@ public:
         return getNext();
     }
 
-    ItemPtr getNext() override { return itemOf(walk_.next()); }
+    ItemPtr getNext() override { return itemOf(walk_); }
 
     std::optional<ItemPtr> find(std::string_view filter) override
     {
@@ -150,7 +154,7 @@ public:
         return findNext();
     }
 
-    ItemPtr findNext() override { return itemOf(found_.next()); }
+    ItemPtr findNext() override { return itemOf(found_); }
 
     ItemsPtr restrict(std::string_view filter) override
     {
@@ -189,13 +193,16 @@ private:
         return files;
     }
 
-    ItemPtr itemOf(std::optional<WalkStep> step) const
+    // The walk's next item, made before the walk may let go of its
+    // directories.
+    ItemPtr itemOf(Walk& walk) const
     {
+        std::shared_ptr<WalkDirectories> directories = walk.directories();
+        std::optional<WalkStep> step = walk.next();
         if (!step)
             return nullptr;
-        if (step->opened.get() < 0)
-            return makeStoredMailItem(folder_, std::move(step->file));
-        return makeStoredMailItem(folder_, std::move(step->file), step->opened.get(), step->fileBytes);
+        return makeStoredMailItem(
+            folder_, std::move(step->file), {step->opened.get(), step->fileBytes, std::move(directories)});
     }
 
     MaildirFolderPtr folder_;

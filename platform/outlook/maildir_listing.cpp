@@ -201,6 +201,21 @@ FileState SubfolderHandles::look(MessageFile& file) const
     return lookAtFileAt(dir, file.fileName.c_str(), file);
 }
 
+int WalkDirectories::targetCur(const std::string& folderDir)
+{
+    if (folderDir == source_.folderDir())
+        return source_.cur();
+    std::lock_guard lock(mutex_);
+    for (const auto& [directory, cur] : targets_) {
+        if (directory == folderDir)
+            return cur.get();
+    }
+    FileDescriptor cur(open((folderDir + "/cur").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (cur.get() < 0)
+        return -1; // not kept: the folder may be made later
+    return targets_.emplace_back(folderDir, std::move(cur)).second.get();
+}
+
 FileState lookAtFile(const std::string& folderDir, MessageFile& file)
 {
     return lookAtFileAt(AT_FDCWD, messagePath(folderDir, file).c_str(), file);

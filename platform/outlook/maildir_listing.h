@@ -14,6 +14,7 @@
 #include "platform/core/file_descriptor.h"
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,11 +73,32 @@ public:
     int directoryOf(const MessageFile& file) const;
     // lookAtFile, by name where the subfolder is open.
     FileState look(MessageFile& file) const;
+    int cur() const { return cur_.get(); }
 
 private:
     std::string folderDir_;
     FileDescriptor fresh_;
     FileDescriptor cur_;
+};
+
+// The directories one walk works in, open while the walk lasts: its folder's
+// new/ and cur/, and the cur/ of each folder its items are moved into. The
+// items of the walk rename their files by name in them, so that the kernel
+// walks no path for a move; anything that fails that way is tried again by
+// path. Any thread.
+class WalkDirectories {
+public:
+    explicit WalkDirectories(SubfolderHandles source) : source_(std::move(source)) { }
+
+    const SubfolderHandles& source() const { return source_; }
+    // The cur/ of a folder, opened on first use (the source's own for the
+    // walk's folder); negative when it cannot be opened.
+    int targetCur(const std::string& folderDir);
+
+private:
+    SubfolderHandles source_;
+    std::mutex mutex_;
+    std::vector<std::pair<std::string, FileDescriptor>> targets_;
 };
 
 // Fills in the mtime of each file (files of one folder, each unique name

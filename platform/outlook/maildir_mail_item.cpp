@@ -41,8 +41,11 @@ private:
 
 class StoredMailItem final : public MailItem, public std::enable_shared_from_this<StoredMailItem> {
 public:
-    StoredMailItem(MaildirFolderPtr folder, MessageFile file)
-        : folder_(std::move(folder)), file_(std::move(file)), unique_(uniqueNameOf(file_.fileName))
+    StoredMailItem(MaildirFolderPtr folder, MessageFile file, std::weak_ptr<WalkDirectories> directories = {})
+        : folder_(std::move(folder)),
+          file_(std::move(file)),
+          unique_(uniqueNameOf(file_.fileName)),
+          directories_(std::move(directories))
     {
     }
 
@@ -115,7 +118,11 @@ public:
                     return true;
                 continue;
             }
-            RenameOutcome outcome = renameNoReplace(pathOf(file_), folder_->directory() + "/cur/" + name);
+            RenameOutcome outcome = RenameOutcome::Failed;
+            if (const auto places = openPlaces(folder_->directory(), name))
+                outcome = renameNoReplaceAt(places->from, places->to);
+            if (outcome != RenameOutcome::Done)
+                outcome = renameNoReplace(pathOf(file_), folder_->directory() + "/cur/" + name);
             if (outcome == RenameOutcome::Done) {
                 file_ = {"cur", name, file_.mtime};
                 return true;
@@ -246,13 +253,38 @@ private:
                     continue; // already there only if it was not renamed meanwhile
                 return file_;
             }
-            RenameOutcome outcome = moveMessageFile(pathOf(file_), targetPath);
+            RenameOutcome outcome = RenameOutcome::Failed;
+            if (const auto places = openPlaces(folder.directory(), name))
+                outcome = moveMessageFile(pathOf(file_), targetPath, places->from, places->to);
+            if (outcome != RenameOutcome::Done)
+                outcome = moveMessageFile(pathOf(file_), targetPath);
             if (outcome == RenameOutcome::Done)
                 return MessageFile{"cur", name, file_.mtime};
             if (outcome == RenameOutcome::Failed)
                 return std::nullopt;
         }
         return std::nullopt;
+    }
+
+    // The file where file_ says and `name` in the cur/ of the folder at
+    // targetDir, in the open directories of the walk that made the item,
+    // held open while the places are used; empty once the walk is over, or
+    // when either directory is not open. Called with fileMutex_ held.
+    struct OpenPlaces {
+        std::shared_ptr<WalkDirectories> directories;
+        OpenPlace from;
+        OpenPlace to;
+    };
+    std::optional<OpenPlaces> openPlaces(const std::string& targetDir, const std::string& name)
+    {
+        std::shared_ptr<WalkDirectories> directories = directories_.lock();
+        if (!directories)
+            return std::nullopt;
+        const int from = directories->source().directoryOf(file_);
+        const int to = from < 0 ? -1 : directories->targetCur(targetDir);
+        if (to < 0)
+            return std::nullopt;
+        return OpenPlaces{std::move(directories), {from, file_.fileName.c_str()}, {to, name.c_str()}};
     }
 
     std::string pathOf(const MessageFile& file) const { return messagePath(folder_->directory(), file); }
@@ -374,6 +406,8 @@ private:
     std::mutex fileMutex_;
     MessageFile file_;
     std::string unique_;
+    // The directories of the walk that made the item, while it lasts.
+    std::weak_ptr<WalkDirectories> directories_;
     std::once_flag cacheMade_;
     std::shared_ptr<MessageCache> cache_;
 
@@ -393,10 +427,11 @@ MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file)
     return std::make_shared<StoredMailItem>(folder, std::move(file));
 }
 
-MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file, int fd, std::size_t fileBytes)
+MailItemPtr makeStoredMailItem(const MaildirFolderPtr& folder, MessageFile file, FromWalk walk)
 {
-    auto item = std::make_shared<StoredMailItem>(folder, std::move(file));
-    item->readOpened(fd, fileBytes);
+    auto item = std::make_shared<StoredMailItem>(folder, std::move(file), std::move(walk.directories));
+    if (walk.fd >= 0)
+        item->readOpened(walk.fd, walk.fileBytes);
     return item;
 }
 

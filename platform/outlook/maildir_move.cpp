@@ -214,28 +214,39 @@ RenameOutcome moveAcrossFileSystems(const std::string& sourcePath, const std::st
 
 } // namespace
 
-RenameOutcome renameNoReplace(const std::string& from, const std::string& to)
+RenameOutcome renameNoReplaceAt(OpenPlace from, OpenPlace to)
 {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (renameat2(from.dir, from.name, to.dir, to.name, RENAME_NOREPLACE) == 0)
         return RenameOutcome::Done;
     if (errno == EINVAL || errno == ENOSYS) {
         // The file system cannot refuse to replace; check first, and accept
         // the tiny race rather than never moving on such a file system.
         struct stat info { };
-        if (lstat(to.c_str(), &info) == 0) {
+        if (fstatat(to.dir, to.name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
             errno = EEXIST;
             return RenameOutcome::Failed;
         }
-        if (rename(from.c_str(), to.c_str()) == 0)
+        if (renameat(from.dir, from.name, to.dir, to.name) == 0)
             return RenameOutcome::Done;
     }
     return errno == ENOENT ? RenameOutcome::SourceGone : RenameOutcome::Failed;
 }
 
+RenameOutcome renameNoReplace(const std::string& from, const std::string& to)
+{
+    return renameNoReplaceAt({AT_FDCWD, from.c_str()}, {AT_FDCWD, to.c_str()});
+}
+
 RenameOutcome moveMessageFile(const std::string& sourcePath, const std::string& targetPath)
 {
+    return moveMessageFile(sourcePath, targetPath, {AT_FDCWD, sourcePath.c_str()}, {AT_FDCWD, targetPath.c_str()});
+}
+
+RenameOutcome moveMessageFile(
+    const std::string& sourcePath, const std::string& targetPath, OpenPlace from, OpenPlace to)
+{
     OneMoveOf oneAtATime(uniqueOf(sourcePath));
-    RenameOutcome outcome = renameNoReplace(sourcePath, targetPath);
+    RenameOutcome outcome = renameNoReplaceAt(from, to);
     if (outcome == RenameOutcome::Failed && errno == EXDEV)
         return moveAcrossFileSystems(sourcePath, targetPath);
     return outcome;

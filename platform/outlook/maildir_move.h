@@ -47,6 +47,16 @@ enum class RenameOutcome {
 // system; across file systems it fails (use moveMessageFile).
 RenameOutcome renameNoReplace(const std::string& from, const std::string& to);
 
+// A file by its name in a directory held open (AT_FDCWD: name is a path).
+struct OpenPlace {
+    int dir;
+    const char* name;
+};
+
+// renameNoReplace between places in open directories: the kernel walks no
+// path to them.
+RenameOutcome renameNoReplaceAt(OpenPlace from, OpenPlace to);
+
 // Completes the moves into this folder that a kill interrupted (see above)
 // and removes the folder's leftover tmp/ files: unfinished journals, and any
 // other file whose status has not changed for 36 hours (Maildir's rule for
@@ -62,6 +72,11 @@ void finishInterruptedMoves(const std::string& folderDir, std::time_t now = std:
 // opening of the store settles it). Any thread; waits while another move of
 // the same message runs in this process.
 RenameOutcome moveMessageFile(const std::string& sourcePath, const std::string& targetPath);
+
+// moveMessageFile that renames between places in open directories, which
+// must be the two paths' files; the paths serve a move across file systems.
+RenameOutcome moveMessageFile(
+    const std::string& sourcePath, const std::string& targetPath, OpenPlace from, OpenPlace to);
 
 // How moves make a folder's entries durable; the default opens the folder
 // and fsync()s it. Tests wrap it (to fail where the kernel would not, or to

@@ -197,6 +197,38 @@ TEST_F(MaildirItems, SettingUnReadFollowsAFlagChangeMadeSinceTheItemLooked)
     EXPECT_EQ(messageFiles(root), (std::set<std::string>{"cur/u:2,S"}));
 }
 
+// A walk's items rename their files in directories the walk holds open. A
+// target folder taken away and made again meanwhile is found by its path, and
+// once the walk is over, moves and flag changes go by path alone.
+TEST_F(MaildirItems, MovesDuringAWalkFollowATargetFolderMadeAgain)
+{
+    for (const char* name : {"a", "b", "c"})
+        putMessage(root, "new", name, jan5, messageText(name));
+    auto items = inbox->items();
+    auto first = items->find("[UnRead]=true");
+    ASSERT_TRUE(first && *first);
+    auto mail = (*first)->asMailItem();
+    ASSERT_TRUE(mail->setUnRead(false));
+    ASSERT_TRUE(mail->move(archive));
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/a:2,S"}));
+
+    std::filesystem::remove_all(root + "/.Archive");
+    makeMaildir(root + "/.Archive");
+    auto second = items->findNext();
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(second->asMailItem()->move(archive));
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/b:2,"}));
+
+    auto third = items->findNext();
+    ASSERT_TRUE(third);
+    EXPECT_FALSE(items->findNext()); // the walk is over
+    auto last = third->asMailItem();
+    ASSERT_TRUE(last->setUnRead(false));
+    ASSERT_TRUE(last->move(archive));
+    EXPECT_EQ(messageFiles(root + "/.Archive"), (std::set<std::string>{"cur/b:2,", "cur/c:2,S"}));
+    EXPECT_TRUE(messageFiles(root).empty());
+}
+
 TEST_F(MaildirItems, AFlagChangeByAnotherProgramIsFollowed)
 {
     putMessage(root, "cur", "u:2,", jan5, messageText("x"));
