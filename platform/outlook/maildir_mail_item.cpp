@@ -10,6 +10,7 @@
 #include "platform/outlook/message_first_read.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace kvn::outlook {
@@ -408,14 +409,24 @@ private:
     std::string unique_;
     // The directories of the walk that made the item, while it lasts.
     std::weak_ptr<WalkDirectories> directories_;
-    std::once_flag cacheMade_;
-    std::shared_ptr<MessageCache> cache_;
+    std::mutex cacheMaking_;
+    std::shared_ptr<MessageCache> cache_; // set once, under cacheMaking_
+    std::atomic<MessageCache*> madeCache_{nullptr};
 
     // Made on first use: an item that is only handed on (what a move
-    // returns, which a pass asks for its entry ID alone) needs none.
+    // returns, which a pass asks for its entry ID alone) needs none. Not
+    // std::call_once: glibc's once makes a system call to wake waiters each
+    // time it runs, whether any wait or not, and a pass makes an item for
+    // every message.
     MessageCache& cache()
     {
-        std::call_once(cacheMade_, [this] { cache_ = folder_->store()->caches().track(); });
+        if (MessageCache* made = madeCache_.load(std::memory_order_acquire))
+            return *made;
+        std::lock_guard lock(cacheMaking_);
+        if (!cache_) {
+            cache_ = folder_->store()->caches().track();
+            madeCache_.store(cache_.get(), std::memory_order_release);
+        }
         return *cache_;
     }
 };
