@@ -13,7 +13,15 @@ namespace {
 constexpr std::int64_t daysFrom1970To1899_12_30 = -25569;
 constexpr std::int64_t secondsPerDay = 86400;
 
+bool isLeap(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
 } // namespace
+
+int daysInMonth(std::int64_t year, unsigned month)
+{
+    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return days[month - 1] + (month == 2 && isLeap(year) ? 1 : 0);
+}
 
 std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day)
 {
@@ -45,8 +53,6 @@ CivilDate civilFromDays(std::int64_t days)
     const unsigned month = mp < 10 ? mp + 3 : mp - 9;
     return {static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2), month, day};
 }
-
-bool isLeap(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int dayOfYear(const CivilDate& date)
 {

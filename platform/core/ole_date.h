@@ -15,6 +15,9 @@ namespace kvn {
 // 1..31; a day past the month's end counts on into the next month).
 std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day);
 
+// The days of a month (1..12) of a proleptic Gregorian year.
+int daysInMonth(std::int64_t year, unsigned month);
+
 // Local calendar fields (tm_year, tm_mon, tm_mday, tm_hour, tm_min, tm_sec)
 // as an OLE date. tm_wday, tm_yday and tm_isdst are ignored.
 double oleDateFromLocal(const std::tm& local);

@@ -47,14 +47,6 @@ std::optional<int> number(std::string_view& text, std::size_t digits)
     return value;
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int daysInMonth(int year, int month)
-{
-    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return days[static_cast<std::size_t>(month)] + (month == 1 && isLeapYear(year) ? 1 : 0);
-}
-
 struct FilterDate {
     MinuteKey minute;
     std::optional<std::int64_t> wallSeconds;
@@ -83,9 +75,10 @@ std::optional<FilterDate> parseFilterDate(std::string_view text)
         return std::nullopt;
     int hour24 = (*hour % 12) + (pm ? 12 : 0);
     FilterDate date{minuteKeyOf(*year, month, *day, hour24, *minute), std::nullopt};
-    if (*day <= daysInMonth(*year, month))
-        date.wallSeconds = daysFromCivil(*year, static_cast<unsigned>(month + 1), static_cast<unsigned>(*day)) * 86400
-            + hour24 * 3600 + *minute * 60;
+    const auto month1 = static_cast<unsigned>(month + 1);
+    if (*day <= daysInMonth(*year, month1))
+        date.wallSeconds
+            = daysFromCivil(*year, month1, static_cast<unsigned>(*day)) * 86400 + hour24 * 3600 + *minute * 60;
     return date;
 }
 

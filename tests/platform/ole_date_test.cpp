@@ -37,6 +37,20 @@ TEST(OleDate, TheDottedDateIsWhatStrftimeWrites)
     }
 }
 
+TEST(OleDate, MonthLengthsFollowTheGregorianLeapYears)
+{
+    EXPECT_EQ(daysInMonth(2021, 2), 28);
+    EXPECT_EQ(daysInMonth(2020, 2), 29);
+    EXPECT_EQ(daysInMonth(1900, 2), 28);
+    EXPECT_EQ(daysInMonth(2000, 2), 29);
+    EXPECT_EQ(daysInMonth(2021, 1), 31);
+    EXPECT_EQ(daysInMonth(2021, 4), 30);
+    EXPECT_EQ(daysInMonth(2021, 12), 31);
+    // Consecutive months' first days are the month's length apart.
+    for (unsigned month = 1; month < 12; ++month)
+        EXPECT_EQ(daysFromCivil(2024, month + 1, 1) - daysFromCivil(2024, month, 1), daysInMonth(2024, month)) << month;
+}
+
 TEST(OleDate, NegativeDatesCountTheFractionForwardFromTheirDay)
 {
     // -1.25 is 1899-12-29 06:00, not 18:00: the fraction is the time of day.
