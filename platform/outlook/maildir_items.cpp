@@ -125,14 +125,14 @@ public:
 
     std::optional<std::size_t> count() override
     {
-        auto files = matching(filters_, SubfolderHandles(folder_->directory()));
+        auto files = matching(filters_, nullptr);
         return files ? std::optional(files->size()) : std::nullopt;
     }
 
     ItemPtr getFirst() override
     {
         SubfolderHandles subfolders(folder_->directory());
-        auto files = matching(filters_, subfolders);
+        auto files = matching(filters_, &subfolders);
         walk_ = Walk(files ? std::move(*files) : std::vector<MessageFile>{}, filters_, std::move(subfolders));
         return getNext();
     }
@@ -147,7 +147,7 @@ public:
         auto filters = filters_;
         filters.push_back(*parsed);
         SubfolderHandles subfolders(folder_->directory());
-        auto files = matching(filters, subfolders);
+        auto files = matching(filters, &subfolders);
         if (!files)
             return std::nullopt;
         found_ = Walk(std::move(*files), std::move(filters), std::move(subfolders));
@@ -168,9 +168,11 @@ public:
 
 private:
     // The folder's messages that pass every filter: oldest first when the
-    // filters ask about ReceivedTime, else in file-name order.
+    // filters ask about ReceivedTime, else in file-name order. Their times
+    // are looked up in `subfolders` (a walk's), or in handles opened for
+    // this listing alone when none are given and times are needed.
     std::optional<std::vector<MessageFile>> matching(
-        const std::vector<MailFilter>& filters, const SubfolderHandles& subfolders) const
+        const std::vector<MailFilter>& filters, const SubfolderHandles* subfolders) const
     {
         // Flags come from the names alone; only the messages they let
         // through are looked at for their times, and tested again under the
@@ -181,7 +183,8 @@ private:
         std::erase_if(*files, [&](const MessageFile& file) { return !matchesFlags(filters, file); });
         bool needsTimes = std::any_of(filters.begin(), filters.end(), [](const auto& f) { return f.needsTimes(); });
         if (needsTimes) {
-            if (!addTimes(subfolders, *files))
+            std::optional<SubfolderHandles> own;
+            if (!addTimes(subfolders ? *subfolders : own.emplace(folder_->directory()), *files))
                 return std::nullopt;
             std::erase_if(*files, [&](const MessageFile& file) { return !matchesAll(filters, file); });
         }
