@@ -21,7 +21,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <deque>
 #include <iterator>
 
 namespace kvn::outlook {
@@ -62,20 +61,22 @@ std::optional<WalkStep> openWhereSeen(const SubfolderHandles& subfolders, Messag
     return WalkStep{{}, std::move(opened), static_cast<std::size_t>(std::max<off_t>(status.st_size, 0))};
 }
 
-// A walk over a fixed list of message files of one folder. Each entry is
-// dropped once the walk has passed it, so that the memory of a long walk is
-// given back while the caller builds up its own records of what it did. The
-// folder's new/ and cur/ stay open while the walk lasts.
+// A walk over a fixed list of message files of one folder. The list is kept
+// last entry first, so that the next one is taken off its end, and it is
+// shrunk each time it has halved: the memory of a long walk is given back
+// while the caller builds up its own records of what it did, and the list is
+// never held twice. The folder's new/ and cur/ stay open while the walk lasts.
 class Walk {
 public:
     Walk() = default;
     // `files` passed `filters` as they were listed (with their mtimes, when
     // the filters ask about times).
     Walk(std::vector<MessageFile> files, std::vector<MailFilter> filters, SubfolderHandles subfolders)
-        : files_(std::make_move_iterator(files.begin()), std::make_move_iterator(files.end())),
+        : files_(std::move(files)),
           filters_(std::move(filters)),
           directories_(std::make_shared<WalkDirectories>(std::move(subfolders)))
     {
+        std::reverse(files_.begin(), files_.end());
     }
 
     // What the items of the walk rename their files in while it lasts.
@@ -91,8 +92,7 @@ public:
         const SubfolderHandles& subfolders = directories_->source();
         const std::string& folderDir = subfolders.folderDir();
         while (!files_.empty()) {
-            MessageFile file = std::move(files_.front());
-            files_.pop_front();
+            MessageFile file = takeNext();
             const std::int64_t listedMtime = file.mtime;
             if (std::optional<WalkStep> step = openWhereSeen(subfolders, file)) {
                 // Under the same name (the same flags) and with the mtime it
@@ -111,7 +111,16 @@ public:
     }
 
 private:
-    std::deque<MessageFile> files_;
+    MessageFile takeNext()
+    {
+        MessageFile file = std::move(files_.back());
+        files_.pop_back();
+        if (files_.size() < files_.capacity() / 2)
+            files_.shrink_to_fit();
+        return file;
+    }
+
+    std::vector<MessageFile> files_; // last entry first
     std::vector<MailFilter> filters_;
     std::shared_ptr<WalkDirectories> directories_;
 };

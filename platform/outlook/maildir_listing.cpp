@@ -37,6 +37,7 @@ public:
     void addListing(SubfolderListing& listing)
     {
         if (!listing.atOnce || !files_.empty()) {
+            reserve(files_.size() + listing.files.size());
             for (auto& file : listing.files)
                 add(std::move(file));
             return;
@@ -48,10 +49,8 @@ public:
     {
         if (holds(uniqueNameOf(file.fileName)))
             return;
-        if (files_.size() == files_.capacity()) {
-            index_.clear(); // the views would dangle once the names move
-            indexed_ = 0;
-        }
+        if (files_.size() == files_.capacity())
+            reserve(files_.size() + 1);
         files_.push_back(std::move(file));
     }
     bool holds(std::string_view unique) { return find(unique) != nullptr; }
@@ -65,6 +64,17 @@ public:
     std::vector<MessageFile> take() { return std::move(files_); }
 
 private:
+    // Room for `size` files; the vector grows by half (and never less than
+    // asked): it holds a whole folder's listing, so a doubling costs much.
+    void reserve(std::size_t size)
+    {
+        if (size <= files_.capacity())
+            return;
+        index_.clear(); // the views would dangle once the names move
+        indexed_ = 0;
+        files_.reserve(std::max(size, files_.capacity() + files_.capacity() / 2));
+    }
+
     std::vector<MessageFile> files_;
     std::unordered_map<std::string_view, std::size_t> index_;
     std::size_t indexed_ = 0;
@@ -252,6 +262,7 @@ std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, cons
     }
     SubfolderListing listing;
     listing.atOnce = directory->atOnce;
+    listing.files.reserve(directory->entries.size());
     for (auto& entry : directory->entries) {
         if (!mayBeMessage(entry))
             continue;

@@ -39,8 +39,23 @@ DirectoryEntry::Type typeOf(unsigned char type)
     }
 }
 
+std::size_t countRecords(const char* buffer, std::size_t size)
+{
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < size; ++count) {
+        unsigned short length = 0;
+        std::memcpy(&length, buffer + at + offsetof(dirent64, d_reclen), sizeof length);
+        at += length;
+    }
+    return count;
+}
+
+// Each record's entry. A directory read at once is held exactly, rather
+// than up to three times over while its vector doubles.
 void appendEntries(const char* buffer, std::size_t size, std::vector<DirectoryEntry>& out)
 {
+    if (out.empty())
+        out.reserve(countRecords(buffer, size));
     for (std::size_t at = 0; at < size;) {
         dirent64 record;
         std::memcpy(&record, buffer + at, std::min(sizeof record, size - at));

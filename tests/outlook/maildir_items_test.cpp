@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kvn::outlook {
@@ -77,6 +78,24 @@ TEST_F(MaildirItems, FindTakesUnreadMailByFlagsAndTime)
     EXPECT_EQ(restricted->count(), 2u);
     EXPECT_FALSE(items->find("[Subject]='x'"));
     EXPECT_EQ(items->restrict("[UnRead]"), nullptr);
+}
+
+TEST_F(MaildirItems, ALongWalkGivesEveryMessageOnceInOrderFromBothSubfolders)
+{
+    // Enough files in both new/ and cur/ that the listing adds the second
+    // subfolder's files to the first's and the walk's list shrinks many times.
+    std::vector<std::string> byName;
+    std::vector<std::string> byTime;
+    for (int i = 0; i < 600; ++i) {
+        const std::string unique = "m" + std::to_string(1000 + (i * 7919) % 600);
+        putMessage(root, i % 3 ? "cur" : "new", unique + (i % 3 ? ":2," : ""), jan5 - i, messageText("n"));
+        byName.push_back(unique);
+        byTime.insert(byTime.begin(), unique);
+    }
+    std::sort(byName.begin(), byName.end());
+    auto items = inbox->items();
+    EXPECT_EQ(entryIdsFound(items, "[UnRead]=true"), byName);
+    EXPECT_EQ(entryIdsFound(items, "[UnRead]=true and [ReceivedTime]>='Jan 01 2004 09:30 PM'"), byTime);
 }
 
 TEST_F(MaildirItems, MovingAndMarkingTheFoundMailNeverDisturbsTheWalk)
