@@ -2,6 +2,7 @@
 // over the profile's mail stores, in its window or (--headless) without one.
 #include "host/host_options.h"
 #include "host/window/qt_host_view.h"
+#include "platform/core/process_memory.h"
 #include "ui/qt_ui.h"
 #include "ui/ui_factory.h"
 
@@ -29,6 +30,7 @@ int runWithWindow(int argc, char** argv, const kvn::host::HostOptions& options)
 
 int main(int argc, char** argv)
 {
+    kvn::keepLargeBlocksMapped();
     const kvn::host::ParsedOptions parsed
         = kvn::host::parseHostOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
