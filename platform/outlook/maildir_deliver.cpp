@@ -51,7 +51,7 @@ std::optional<MessageFile> deliverMessage(const std::string& folderDir, std::str
 {
     const std::string unique = newUniqueName();
     const std::string temporary = folderDir + "/tmp/" + unique;
-    MessageFile file{"cur", nameWithSeen(unique, read), 0};
+    MessageFile file{Subdir::Cur, nameWithSeen(unique, read), 0};
     const std::string target = folderDir + "/cur/" + file.fileName;
     {
         FileDescriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));

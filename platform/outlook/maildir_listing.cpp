@@ -92,8 +92,8 @@ bool holdsUnique(const std::vector<MessageFile>& files, std::string_view unique)
 // new/ then cur/, cur/ winning; files vanished while looked at go to vanished.
 bool listBoth(const std::string& folderDir, Snapshot& snapshot, std::vector<MessageFile>& vanished)
 {
-    auto fresh = listSubfolder(folderDir, "new");
-    auto cur = fresh ? listSubfolder(folderDir, "cur") : std::nullopt;
+    auto fresh = listSubfolder(folderDir, Subdir::New);
+    auto cur = fresh ? listSubfolder(folderDir, Subdir::Cur) : std::nullopt;
     if (!cur)
         return false;
     for (auto* listing : {&*cur, &*fresh}) {
@@ -149,12 +149,14 @@ std::optional<std::vector<MessageFile>> relocate(
 
 } // namespace
 
+const char* subdirName(Subdir subdir) { return subdir == Subdir::New ? "new" : "cur"; }
+
 std::string messagePath(const std::string& folderDir, const MessageFile& file)
 {
     // Built in one allocation: every look at a message starts here.
     std::string path;
-    path.reserve(folderDir.size() + file.subdir.size() + file.fileName.size() + 2);
-    path.append(folderDir).append(1, '/').append(file.subdir).append(1, '/').append(file.fileName);
+    path.reserve(folderDir.size() + file.fileName.size() + 5);
+    path.append(folderDir).append(1, '/').append(subdirName(file.subdir)).append(1, '/').append(file.fileName);
     return path;
 }
 
@@ -200,7 +202,7 @@ SubfolderHandles::SubfolderHandles(std::string folderDir)
 
 int SubfolderHandles::directoryOf(const MessageFile& file) const
 {
-    return file.subdir == "new" ? fresh_.get() : file.subdir == "cur" ? cur_.get() : -1;
+    return file.subdir == Subdir::New ? fresh_.get() : cur_.get();
 }
 
 FileState SubfolderHandles::look(MessageFile& file) const
@@ -239,11 +241,11 @@ std::optional<MessageFile> lookAround(const std::string& folderDir, const Messag
     if (lookAtFile(folderDir, file) == FileState::Message)
         return file;
     std::vector<MessageFile> renamed;
-    if (lastSeen.subdir == "cur") {
-        renamed.push_back({"cur", nameWithSeen(lastSeen.fileName, !isSeen(lastSeen.fileName)), 0});
+    if (lastSeen.subdir == Subdir::Cur) {
+        renamed.push_back({Subdir::Cur, nameWithSeen(lastSeen.fileName, !isSeen(lastSeen.fileName)), 0});
     } else {
-        renamed.push_back({"cur", curNameOf(lastSeen.fileName), 0});
-        renamed.push_back({"cur", nameWithSeen(lastSeen.fileName, true), 0});
+        renamed.push_back({Subdir::Cur, curNameOf(lastSeen.fileName), 0});
+        renamed.push_back({Subdir::Cur, nameWithSeen(lastSeen.fileName, true), 0});
     }
     for (auto& place : renamed) {
         if (lookAtFile(folderDir, place) == FileState::Message)
@@ -252,9 +254,9 @@ std::optional<MessageFile> lookAround(const std::string& folderDir, const Messag
     return std::nullopt;
 }
 
-std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, const char* subdir)
+std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, Subdir subdir)
 {
-    auto directory = readWholeDirectory(folderDir + "/" + subdir);
+    auto directory = readWholeDirectory(folderDir + "/" + subdirName(subdir));
     if (!directory) {
         if (errno == ENOENT)
             return SubfolderListing{};

@@ -21,8 +21,15 @@
 
 namespace kvn::outlook {
 
+// Which of a folder's two message directories a file is in. A folder's
+// listing holds an entry for each of its messages, so the entry names its
+// directory by this byte rather than by a string of its own.
+enum class Subdir : std::uint8_t { Cur, New };
+// "cur" or "new".
+const char* subdirName(Subdir subdir);
+
 struct MessageFile {
-    std::string subdir; // "cur" or "new"
+    Subdir subdir = Subdir::Cur;
     std::string fileName;
     std::int64_t mtime = 0; // seconds since 1970, when looked at
 };
@@ -54,7 +61,7 @@ struct SubfolderListing {
     std::vector<MessageFile> vanished;
     bool atOnce = true; // see WholeDirectory::atOnce
 };
-std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, const char* subdir);
+std::optional<SubfolderListing> listSubfolder(const std::string& folderDir, Subdir subdir);
 
 // Every message of the folder (a directory holding cur/ and new/), each
 // unique name once; mtimes are not filled in. Empty when the folder, its cur/

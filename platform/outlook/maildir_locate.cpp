@@ -25,7 +25,7 @@ const MessageFile* named(const std::vector<MessageFile>& files, std::string_view
 enum class Lookup { Listed, Absent, Retry, Unreadable };
 
 // The name the message has in one of new/ and cur/, read at once.
-Lookup lookIn(const std::string& folderDir, const char* subdir, std::string_view uniqueName, MessageFile& out)
+Lookup lookIn(const std::string& folderDir, Subdir subdir, std::string_view uniqueName, MessageFile& out)
 {
     auto listing = listSubfolder(folderDir, subdir);
     if (!listing)
@@ -41,8 +41,8 @@ Lookup lookIn(const std::string& folderDir, const char* subdir, std::string_view
 // is in one of the two listings.
 Lookup lookInBoth(const std::string& folderDir, std::string_view uniqueName, MessageFile& out)
 {
-    Lookup lookup = lookIn(folderDir, "new", uniqueName, out);
-    return lookup == Lookup::Absent ? lookIn(folderDir, "cur", uniqueName, out) : lookup;
+    Lookup lookup = lookIn(folderDir, Subdir::New, uniqueName, out);
+    return lookup == Lookup::Absent ? lookIn(folderDir, Subdir::Cur, uniqueName, out) : lookup;
 }
 
 } // namespace

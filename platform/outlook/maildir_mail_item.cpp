@@ -113,7 +113,7 @@ public:
                 return false;
             std::string name = nameWithSeen(file_.fileName, !unread);
             const bool unchanged
-                = (file_.subdir == "new" && unread) || (file_.subdir == "cur" && name == file_.fileName);
+                = (file_.subdir == Subdir::New && unread) || (file_.subdir == Subdir::Cur && name == file_.fileName);
             if (unchanged) {
                 if (lookedUp)
                     return true;
@@ -125,7 +125,7 @@ public:
             if (outcome != RenameOutcome::Done)
                 outcome = renameNoReplace(pathOf(file_), folder_->directory() + "/cur/" + name);
             if (outcome == RenameOutcome::Done) {
-                file_ = {"cur", name, file_.mtime};
+                file_ = {Subdir::Cur, name, file_.mtime};
                 return true;
             }
             if (outcome == RenameOutcome::Failed)
@@ -260,7 +260,7 @@ private:
             if (outcome != RenameOutcome::Done)
                 outcome = moveMessageFile(pathOf(file_), targetPath);
             if (outcome == RenameOutcome::Done)
-                return MessageFile{"cur", name, file_.mtime};
+                return MessageFile{Subdir::Cur, name, file_.mtime};
             if (outcome == RenameOutcome::Failed)
                 return std::nullopt;
         }
