@@ -1,6 +1,7 @@
 #include "analysis/delivered_mail_ids.h"
 
 #include "platform/core/utf8_text.h"
+#include "platform/core/vector_growth.h"
 
 #include <algorithm>
 #include <utility>
@@ -16,6 +17,7 @@ void DeliveredMailIds::append(std::string entryId)
                 index(slot.hash, slot.place - 1);
     }
     index(caseFoldHash(entryId), ids_.size());
+    reserveOneMore(ids_);
     ids_.push_back(std::move(entryId));
 }
 

@@ -7,6 +7,7 @@
 #include "lists/list_matching.h"
 #include "lists/word_search_text.h"
 #include "platform/core/utf8_text.h"
+#include "platform/core/vector_growth.h"
 
 #include <optional>
 #include <vector>
@@ -199,6 +200,7 @@ private:
         if (entryId.empty())
             entryId = mail_->entryId();
         std::lock_guard lock(context_.lock);
+        reserveOneMore(context_.data.quarantineDecisions());
         context_.data.quarantineDecisions().push_back(
             {std::move(entryId), match.reason, match.message, match.entry.white});
     }

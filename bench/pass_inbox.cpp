@@ -42,6 +42,7 @@ std::string randomDomain(std::mt19937& random) { return randomWord(random, 5, 12
 void appendSorted(FilterLists& lists, ListKind kind, bool white, std::vector<ListEntry> entries)
 {
     ListSequence& sequence = lists.sequence(kind, white);
+    sequence.reserve(sequence.size() + entries.size()); // exactly, as a load of the lists file does
     for (ListEntry& entry : entries)
         sequence.push_back(std::move(entry));
     if (kind == ListKind::Address || kind == ListKind::Domain)

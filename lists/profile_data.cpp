@@ -5,6 +5,8 @@
 #include "platform/core/diagnostics.h"
 
 #include <cstdio>
+#include <map>
+#include <utility>
 
 namespace kvn {
 namespace {
@@ -170,6 +172,19 @@ void ProfileData::removeStaleTemporaries(DataProblems& problems)
     }
 }
 
+// Room in each sequence for exactly the entries it is about to take, so that
+// lists of many thousands of entries are held without a doubling's slack.
+void ProfileData::reserveSequences(const std::vector<ListEntry>& entries)
+{
+    std::map<std::pair<std::int32_t, bool>, std::size_t> counts;
+    for (const ListEntry& entry : entries) {
+        if (isListKind(entry.kind))
+            ++counts[{entry.kind, entry.isWhite}];
+    }
+    for (const auto& [sequence, count] : counts)
+        lists_.sequence(static_cast<ListKind>(sequence.first), sequence.second).reserve(count);
+}
+
 void ProfileData::loadLists(DataProblems& problems)
 {
     lists_.clear();
@@ -177,6 +192,7 @@ void ProfileData::loadLists(DataProblems& problems)
     if (!bytes)
         return;
     RecordsRead<ListEntry> read = readListRecords(*bytes);
+    reserveSequences(read.records);
     std::size_t skipped = 0;
     for (ListEntry& entry : read.records) {
         if (!isListKind(entry.kind)) {

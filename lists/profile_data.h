@@ -117,6 +117,7 @@ private:
     std::string keepOriginal(DataFile file, const std::string& bytes);
     void noteCutShort(DataFile file, const std::string& bytes, const ReadEnd& end, DataProblems& problems);
     void noteSkipped(const std::string& bytes, std::size_t skipped, DataProblems& problems);
+    void reserveSequences(const std::vector<ListEntry>& entries);
     void loadLists(DataProblems& problems);
     void loadOwnAddresses(DataProblems& problems);
     void loadDecisions(DataProblems& problems);

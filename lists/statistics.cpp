@@ -1,5 +1,7 @@
 #include "lists/statistics.h"
 
+#include "platform/core/vector_growth.h"
+
 #include <cassert>
 #include <limits>
 
@@ -62,6 +64,7 @@ void Statistics::addStatRecord(std::int32_t category, std::int32_t reason, std::
     assert(list != nullptr && "statistics category must be 0, 1 or 2");
     if (list == nullptr)
         return;
+    reserveOneMore(*list);
     list->push_back(StatRecord{clock_->nowOleDate(), category, reason, std::move(message), std::move(detail)});
 }
 
