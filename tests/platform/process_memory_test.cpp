@@ -10,7 +10,12 @@
 namespace kvn {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define KVN_SANITIZER_HEAP 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(KVN_SANITIZER_HEAP)
 constexpr bool heapIsTheCLibrarys = false; // the sanitizers bring their own
 #else
 constexpr bool heapIsTheCLibrarys = true;
