@@ -206,6 +206,7 @@ TEST_F(InterruptedSaveTest, KilledWriterLeavesEveryFileWhole)
     std::mt19937 random(12345);
     const int rounds = killRounds();
     int mixed = 0; // rounds that ended with some files old and some new
+    int insideSaves = 0; // rounds whose kill landed while a save ran
     FileSet onDisk = before;
     for (int round = 0; round < rounds; ++round) {
         const bool newFirst = onDisk != after;
@@ -241,7 +242,12 @@ TEST_F(InterruptedSaveTest, KilledWriterLeavesEveryFileWhole)
         ASSERT_TRUE(WIFSIGNALED(status));
         const int begun = progress->begun;
         ASSERT_GE(begun, 1) << "round " << round;
-        EXPECT_EQ(progress->finished, begun - 1) << "round " << round << ": killed between two saves";
+        // The child stores "finished" and then the next "begun" with nothing
+        // between them, so a kill nearly always lands inside a save; one that
+        // lands in that gap (slow instrumented builds widen it) tests less,
+        // and is only not counted.
+        ASSERT_TRUE(progress->finished == begun - 1 || progress->finished == begun) << "round " << round;
+        insideSaves += progress->finished == begun - 1;
 
         const FileSet now = filesOf(*this);
         onDisk = now;
@@ -254,7 +260,8 @@ TEST_F(InterruptedSaveTest, KilledWriterLeavesEveryFileWhole)
             EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos)
                 << entry.path() << " left after round " << round;
     }
-    std::cout << "[          ] " << rounds << " kills inside saves, " << mixed
+    EXPECT_GE(insideSaves, rounds * 3 / 4) << "too few kills landed inside a save to test it";
+    std::cout << "[          ] " << insideSaves << " of " << rounds << " kills inside saves, " << mixed
               << " of them between the files of one save\n";
     progress->~SaveProgress();
     ::munmap(shared, sizeof(SaveProgress));
