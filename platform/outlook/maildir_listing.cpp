@@ -3,6 +3,7 @@
 #include "platform/outlook/maildir_listing.h"
 
 #include "platform/core/file_descriptor.h"
+#include "platform/core/vector_growth.h"
 #include "platform/outlook/maildir_flags.h"
 #include "platform/outlook/whole_directory.h"
 
@@ -64,15 +65,15 @@ public:
     std::vector<MessageFile> take() { return std::move(files_); }
 
 private:
-    // Room for `size` files; the vector grows by half (and never less than
-    // asked): it holds a whole folder's listing, so a doubling costs much.
+    // Room for `size` files, grown by half: the vector holds a whole
+    // folder's listing, so a doubling costs much.
     void reserve(std::size_t size)
     {
         if (size <= files_.capacity())
             return;
         index_.clear(); // the views would dangle once the names move
         indexed_ = 0;
-        files_.reserve(std::max(size, files_.capacity() + files_.capacity() / 2));
+        reserveFor(files_, size);
     }
 
     std::vector<MessageFile> files_;
